@@ -1,0 +1,40 @@
+# Two commands for a fresh machine: `make run` and `make test`. `make` alone builds both
+# executables. PRODUCT_DATA=dir packs the product files of dir instead of the sample set.
+PRODUCT_DATA ?=
+JOBS ?= $(shell nproc)
+BUILD ?= $(CURDIR)/build
+CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all host win32 win64 deps run test test64 clean
+
+all: win32 win64
+
+host:
+	cmake -S tools -B $(BUILD)/host -DPRODUCT_DATA="$(PRODUCT_DATA)" -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload
+	cmake --build $(BUILD)/host -j $(JOBS)
+
+win32: host
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake $(CMAKE_WIN)
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+win64: host
+	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake $(CMAKE_WIN) -DTOVRA_TESTS=ON
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+deps:
+	tools/install-deps
+
+run: deps
+	$(MAKE) all
+	BUILD=$(BUILD) tools/run-wizard
+
+# The whole suite: the 64-bit twin and every test under Wine, and the checks of the
+# 32-bit product that need no 32-bit machine.
+test: deps
+	$(MAKE) all
+	BUILD=$(BUILD) tools/run-tests
+
+test64: test
+
+clean:
+	rm -rf $(BUILD)

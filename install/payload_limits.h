@@ -1,0 +1,15 @@
+/* Facts about the payload set that the program and the host-side packer share.
+   Plain C: the packer is a host program and sees no Windows header. */
+#ifndef TOVRA_PAYLOAD_LIMITS_H
+#define TOVRA_PAYLOAD_LIMITS_H
+
+#define TOVRA_ATLAS_CAPACITY          307200UL
+#define TOVRA_ATLAS_BYTES             241664UL   /* the atlas inflates to exactly this */
+#define TOVRA_AGREEMENT_CAPACITY      65536UL    /* one byte of it is kept for the terminator */
+#define TOVRA_SPEECH_PACKAGE_CAPACITY 12582912UL
+#define TOVRA_SCRATCH_BYTES           50331648UL /* the install run's buffer, for every manifest file */
+
+/* The speech-module installer package: no manifest row, only the wizard extracts it. */
+#define TOVRA_SPEECH_PACKAGE_FILE     "Sapi51forTovra.msi"
+
+#endif

@@ -1,0 +1,48 @@
+/* The shared wizard state: the process-wide variables through which the wizard pages,
+   the install engine, the shell registration and the text display talk to each other.
+   One thread reads and writes them; there is no lock. */
+#ifndef TOVRA_WIZARD_STATE_H
+#define TOVRA_WIZARD_STATE_H
+
+#include <windows.h>
+
+enum { kPathBytes = MAX_PATH };          /* every path is built in a buffer of this size */
+enum { kDefaultFolderNameBytes = 300 };
+
+enum Language { kLanguageEnglish = 0, kLanguageSimplified = 1, kLanguageTraditional = 2 };
+
+/* Page numbers besides 0 to 3 */
+enum { kPageInstalling = 99, kPageFinished = -1 };
+
+extern HINSTANCE gInstance;
+extern int gNtFlag;                       /* VER_PLATFORM_WIN32_NT */
+extern int gVersion3Flag;                 /* major version 3 */
+extern int gVersion6Flag;                 /* NT and major version 6 or later */
+extern int gSystemChineseVariant;         /* 0 none, 1 simplified, 2 traditional */
+extern int gForcedLanguage;               /* Language chosen on page 3 */
+extern unsigned gDisplayOkAnswer;         /* 1: the sample line displayed correctly */
+extern int gDesktopIconFlag;
+extern char gInstallFolder[kPathBytes];
+extern char gDefaultFolderName[kDefaultFolderNameBytes];
+extern HWND gMainWindow;
+extern HICON gWizardIcon;
+extern HFONT gSampleFont;
+extern HBITMAP gAtlasBitmaps[4];
+extern HDC gAtlasDCs[4];
+extern HGDIOBJ gPreviousAtlasObjects[4];
+extern int gPageNumber;                   /* also the main loop's run flag */
+
+/* Static tables */
+enum { kDefaultCommand = 1001 };
+
+struct LanguageEntry {
+    const char *name;
+    int value;
+};
+enum { kLanguageCount = 3 };
+extern const LanguageEntry kLanguageTable[kLanguageCount];
+
+enum { kMessageOutOfMemoryChinese = 0, kMessageOutOfMemoryEnglish = 1, kMessageCannotCreateFolder = 2 };
+extern const char *const kMessageTable[3];
+
+#endif
