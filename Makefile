@@ -3,7 +3,7 @@
 PRODUCT_DATA ?=
 JOBS ?= $(shell nproc)
 BUILD ?= $(CURDIR)/build
-CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DCMAKE_BUILD_TYPE=Release
+CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/host -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: all host win32 win64 deps run test test64 clean
 
@@ -14,7 +14,7 @@ host:
 	cmake --build $(BUILD)/host -j $(JOBS)
 
 win32: host
-	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake $(CMAKE_WIN)
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake $(CMAKE_WIN) -DTOVRA_TESTS=ON
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 win64: host
@@ -29,12 +29,15 @@ run: deps
 	BUILD=$(BUILD) tools/run-wizard
 
 # The whole suite: the 64-bit twin and every test under Wine, and the checks of the
-# 32-bit product that need no 32-bit machine.
-test: deps
+# 32-bit product that need no 32-bit machine; then the real 32-bit product and the 32-bit
+# tests in an emulated i386 PC (needs root; builds its image once per build tree).
+test: test64
+	BUILD=$(BUILD) tools/i386-run
+
+# The 64-bit suite alone, for daily work.
+test64: deps
 	$(MAKE) all
 	BUILD=$(BUILD) tools/run-tests
-
-test64: test
 
 clean:
 	rm -rf $(BUILD)

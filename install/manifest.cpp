@@ -10,7 +10,7 @@ const ManifestStep kManifestSteps[] = {
 #define MANIFEST_PROGRESS(position) {0, nullptr, 0, 0, 0, position},
 #define MANIFEST_ROW(identifier, file, attributes, kind) \
     {identifier, file, ReadOnlyOf(attributes), HiddenOf(attributes), kind, 0},
-#include "install/manifest_table.h"
+#include "install/manifest_table.def"
 #undef MANIFEST_PROGRESS
 #undef MANIFEST_ROW
 };

@@ -24,7 +24,7 @@ struct Payload {
 const Payload kManifestPayloads[] = {
 #define MANIFEST_PROGRESS(position)
 #define MANIFEST_ROW(identifier, file, attributes, kind) {identifier, file},
-#include "install/manifest_table.h"
+#include "install/manifest_table.def"
 #undef MANIFEST_PROGRESS
 #undef MANIFEST_ROW
 };

@@ -12,7 +12,7 @@
 #define IDI_WIZARD              104
 
 /* Payload resources the wizard reads for itself (type "TEXT"); the files of the
-   install manifest have their identifiers in install/manifest_table.h. */
+   install manifest have their identifiers in install/manifest_table.def. */
 #define IDR_GLYPH_ATLAS         110
 #define IDR_AGREEMENT_CHINESE   163
 #define IDR_AGREEMENT_ENGLISH   164

@@ -1,0 +1,136 @@
+// Payload resources of this test executable (payload_test.rc): 501 a 4,096-byte stream,
+// 502 an empty file, 503 bytes that are no zlib stream, 504 a short text.
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+#include "install/payload.h"
+#include "test_folder.h"
+#include "wizard/wizard_state.h"
+
+namespace {
+
+const int kExactPayload = 501;
+const unsigned long kExactBytes = 4096;
+const int kEmptyPayload = 502;
+const int kCorruptPayload = 503;
+const int kTextPayload = 504;
+const char kText[] = "Tovra sample payload\r\n";
+
+class PayloadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(MakeTestFolder(folder_, "payload"));
+        strcpy(gInstallFolder, folder_.c_str());
+    }
+    void TearDown() override { RemoveTestFolder(folder_); }
+
+    std::string PathOf(const char *name) const { return folder_ + "\\" + name; }
+
+    std::string folder_;
+    std::vector<char> buffer_ = std::vector<char>(8192, '\x55');
+};
+
+TEST_F(PayloadTest, InflatesIntoTheCallersBufferWithinItsCapacity)
+{
+    unsigned long length = 1;
+    EXPECT_EQ(Z_OK, InflatePayload(kExactPayload, buffer_.data(), kExactBytes, &length));
+    EXPECT_EQ(kExactBytes, length);
+    EXPECT_EQ(0, memcmp(buffer_.data(), "0123456789abcdef", 16));
+    EXPECT_EQ('\x55', buffer_[kExactBytes]) << "wrote past the inflated length";
+
+    EXPECT_NE(Z_OK, InflatePayload(kExactPayload, buffer_.data(), kExactBytes - 1, &length));
+    EXPECT_NE(Z_OK, InflatePayload(kCorruptPayload, buffer_.data(), buffer_.size(), &length));
+    EXPECT_NE(Z_OK, InflatePayload(4999, buffer_.data(), buffer_.size(), &length));
+
+    EXPECT_EQ(Z_OK, InflatePayload(kEmptyPayload, buffer_.data(), buffer_.size(), &length));
+    EXPECT_EQ(0ul, length);
+}
+
+TEST_F(PayloadTest, FailedInflationLeavesTheDiskUntouched)
+{
+    EXPECT_EQ(0, ExtractPayload(4999, "missing.dat", buffer_.data(), buffer_.size(), 1, 1, nullptr));
+    EXPECT_EQ(0, ExtractPayload(kCorruptPayload, "corrupt.dat", buffer_.data(), buffer_.size(), 0, 0, nullptr));
+    EXPECT_EQ(0, ExtractPayload(kExactPayload, "over.dat", buffer_.data(), kExactBytes - 1, 0, 0, nullptr));
+    EXPECT_FALSE(FileExists(PathOf("missing.dat")));
+    EXPECT_FALSE(FileExists(PathOf("corrupt.dat")));
+    EXPECT_FALSE(FileExists(PathOf("over.dat")));
+}
+
+TEST_F(PayloadTest, ExtractsIntoTheInstallFolderWithTheAskedAttributes)
+{
+    ASSERT_EQ(1, ExtractPayload(kExactPayload, "exact.dat", buffer_.data(), kExactBytes, 1, 1, nullptr));
+    EXPECT_EQ(std::string(buffer_.data(), kExactBytes), ReadWholeFile(PathOf("exact.dat")));
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              GetFileAttributesA(PathOf("exact.dat").c_str()) & kReadOnlyHidden);
+
+    ASSERT_EQ(1, ExtractPayload(kEmptyPayload, "empty.dat", buffer_.data(), buffer_.size(), 0, 0, nullptr));
+    EXPECT_TRUE(FileExists(PathOf("empty.dat")));
+    EXPECT_EQ("", ReadWholeFile(PathOf("empty.dat")));
+    EXPECT_EQ(0u, GetFileAttributesA(PathOf("empty.dat").c_str()) & kReadOnlyHidden);
+}
+
+TEST_F(PayloadTest, OverwritesAReadOnlyHiddenFileAndKeepsItsOtherAttributes)
+{
+    std::string path = PathOf("old.dat");
+    ASSERT_TRUE(WriteWholeFile(path, "an older and longer content than the new one"));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                     FILE_ATTRIBUTE_SYSTEM));
+
+    ASSERT_EQ(1, ExtractPayload(kTextPayload, "old.dat", buffer_.data(), buffer_.size(), 0, 1, nullptr));
+    EXPECT_EQ(kText, ReadWholeFile(path));
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    EXPECT_EQ(0u, attributes & FILE_ATTRIBUTE_READONLY) << "a bit not asked for stays cleared";
+    EXPECT_NE(0u, attributes & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_NE(0u, attributes & FILE_ATTRIBUTE_SYSTEM);
+
+    ASSERT_EQ(1, ExtractPayload(kTextPayload, "old.dat", buffer_.data(), buffer_.size(), 0, 0, nullptr));
+    attributes = GetFileAttributesA(path.c_str());
+    EXPECT_EQ(0u, attributes & kReadOnlyHidden);
+    EXPECT_NE(0u, attributes & FILE_ATTRIBUTE_SYSTEM);
+}
+
+TEST_F(PayloadTest, AFullPathTakesThePlaceOfFolderAndName)
+{
+    std::string other;
+    ASSERT_TRUE(MakeTestFolder(other, "payload-full"));
+    std::string full = other + "\\Chosen.msi";
+    EXPECT_EQ(1, ExtractPayload(kTextPayload, "ignored.msi", buffer_.data(), buffer_.size(), 0, 0, full.c_str()));
+    EXPECT_EQ(kText, ReadWholeFile(full));
+    EXPECT_FALSE(FileExists(PathOf("ignored.msi")));
+    EXPECT_FALSE(FileExists(other + "\\ignored.msi"));
+    RemoveTestFolder(other);
+}
+
+TEST_F(PayloadTest, RefusesTargetsItCannotWrite)
+{
+    // A folder where the file should be: running as root, a read-only bit would not stop us.
+    ASSERT_TRUE(CreateDirectoryA(PathOf("taken.dat").c_str(), nullptr));
+    EXPECT_EQ(0, ExtractPayload(kTextPayload, "taken.dat", buffer_.data(), buffer_.size(), 1, 1, nullptr));
+
+    EXPECT_EQ(0, WriteInstallFile("x.dat", kText, sizeof kText - 1, 0, 0,
+                                  (folder_ + "\\no such folder\\x.dat").c_str()));
+}
+
+TEST_F(PayloadTest, RefusesPathsLongerThanThePathBuffer)
+{
+    // 259 bytes is the longest path with its terminator; one more is refused unopened.
+    std::string name(kPathBytes - 2 - folder_.size(), 'n');
+    EXPECT_EQ(1, WriteInstallFile(name.c_str(), kText, sizeof kText - 1, 0, 0, nullptr));
+    EXPECT_TRUE(FileExists(PathOf(name.c_str())));
+
+    std::string longer = name + "x";
+    EXPECT_EQ(0, WriteInstallFile(longer.c_str(), kText, sizeof kText - 1, 0, 0, nullptr));
+    EXPECT_EQ(0, WriteInstallFile("x", kText, sizeof kText - 1, 0, 0, (folder_ + "\\" + longer).c_str()));
+    EXPECT_EQ(0, ExtractPayload(kTextPayload, longer.c_str(), buffer_.data(), buffer_.size(), 0, 0, nullptr));
+
+    char joined[kPathBytes];
+    EXPECT_EQ(0, JoinPath(joined, folder_.c_str(), longer.c_str()));
+    EXPECT_STREQ("", joined);
+}
+
+} // namespace

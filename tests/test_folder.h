@@ -1,0 +1,74 @@
+// Scratch folders and whole-file helpers for tests that write to disk under Wine.
+#ifndef TOVRA_TEST_FOLDER_H
+#define TOVRA_TEST_FOLDER_H
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string>
+
+const DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+// A new empty folder under the temporary folder, named after the test and the process.
+inline bool MakeTestFolder(std::string &folder, const char *name)
+{
+    char temporary[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, temporary);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    static int serial;
+    folder = std::string(temporary) + "tovra-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++serial);
+    return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+}
+
+inline void RemoveTestFolder(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTestFolder(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+inline bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::string ReadWholeFile(const std::string &path)
+{
+    std::string content;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file)
+        return "<missing>";
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, got);
+    fclose(file);
+    return content;
+}
+
+inline bool WriteWholeFile(const std::string &path, const std::string &content)
+{
+    FILE *file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = fwrite(content.data(), 1, content.size(), file) == content.size();
+    return fclose(file) == 0 && ok;
+}
+
+#endif
