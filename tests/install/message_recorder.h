@@ -1,0 +1,20 @@
+// The install engine's unit tests stand in for the message dialog: they record every
+// message and answer questions from a script, so a test can check what the user was
+// shown and answer as a user would.
+#ifndef TOVRA_MESSAGE_RECORDER_H
+#define TOVRA_MESSAGE_RECORDER_H
+
+#include <string>
+#include <vector>
+
+struct RecordedMessage {
+    std::string chinese, english;
+    int type;
+};
+
+extern std::vector<RecordedMessage> gRecordedMessages;
+extern std::vector<int> gScriptedAnswers; // taken from the front; IDOK when empty
+
+void ResetMessages();
+
+#endif

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+
+#include "install/manifest.h"
+#include "install/shortcuts.h"
+#include "message_recorder.h"
+#include "shortcut_reader.h"
+#include "test_folder.h"
+#include "wizard/wizard_state.h"
+
+namespace {
+
+const char kStartMenuFailure[] = "Failed to create an entry on Start Menu.";
+
+class ShortcutsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetMessages();
+        gVersion3Flag = 0;
+        gNtFlag = 1;
+        ASSERT_TRUE(MakeTestFolder(install_, "install"));
+        strcpy(gInstallFolder, install_.c_str());
+        char programs[MAX_PATH];
+        ASSERT_EQ(1, ShellFolderLookup(programs, kProgramsFolder));
+        programs_ = programs;
+        group_ = "Tovra Test Group " + std::to_string(GetCurrentProcessId());
+    }
+    void TearDown() override
+    {
+        RemoveTestFolder(install_);
+        RemoveTestFolder(programs_ + "\\" + group_);
+    }
+
+    std::string install_, programs_, group_;
+};
+
+TEST_F(ShortcutsTest, ProgramGroupHoldsAShortcutForEachEntry)
+{
+    const ShortcutEntry entries[] = {
+        {ProductName(kProductSmartEditor, kShortcutName, 0), "TVREdit.exe"},
+        {ProductName(kProductSmartEditor, kUninstallName, 0), "TVREditUnInstall.exe"},
+        {nullptr, nullptr},
+    };
+    ASSERT_EQ(1, MakeProgramGroup(group_.c_str(), entries));
+    EXPECT_TRUE(gRecordedMessages.empty());
+
+    std::string folder = programs_ + "\\" + group_;
+    LinkFields editor = ReadShortcut(folder + "\\Tovra Smart Editor.lnk");
+    ASSERT_TRUE(editor.loaded);
+    EXPECT_EQ(install_ + "\\TVREdit.exe", editor.target);
+    EXPECT_EQ("Tovra Smart Editor", editor.description);
+    EXPECT_EQ(install_, editor.workingFolder);
+    EXPECT_EQ(install_ + "\\TVREdit.exe", editor.iconPath);
+    EXPECT_EQ(0, editor.iconIndex);
+
+    LinkFields uninstall = ReadShortcut(folder + "\\Tovra Smart Editor UnInstall.lnk");
+    ASSERT_TRUE(uninstall.loaded);
+    EXPECT_EQ(install_ + "\\TVREditUnInstall.exe", uninstall.target);
+    EXPECT_EQ("Tovra Smart Editor UnInstall", uninstall.description);
+}
+
+TEST_F(ShortcutsTest, AnExistingGroupIsReusedAndItsLinksReplaced)
+{
+    std::string folder = programs_ + "\\" + group_;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder + "\\Editor.lnk", "not a link"));
+    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
+    ASSERT_EQ(1, MakeProgramGroup(group_.c_str(), entries));
+    EXPECT_TRUE(gRecordedMessages.empty());
+    EXPECT_EQ(install_ + "\\TVREdit.exe", ReadShortcut(folder + "\\Editor.lnk").target);
+}
+
+TEST_F(ShortcutsTest, OnlyAFailureOfTheLastShortcutIsReported)
+{
+    const ShortcutEntry firstFails[] = {{"no such folder\\First", "a.exe"}, {"Second", "b.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(1, MakeProgramGroup(group_.c_str(), firstFails));
+    EXPECT_TRUE(gRecordedMessages.empty());
+    EXPECT_TRUE(ReadShortcut(programs_ + "\\" + group_ + "\\Second.lnk").loaded);
+
+    const ShortcutEntry lastFails[] = {{"Third", "c.exe"}, {"no such folder\\Fourth", "d.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(0, MakeProgramGroup(group_.c_str(), lastFails));
+    ASSERT_EQ(1u, gRecordedMessages.size());
+    EXPECT_EQ(kStartMenuFailure, gRecordedMessages[0].english);
+    EXPECT_EQ("无法在 Start 菜单中为本程序建立一个条目。很抱歉，只好请您以后自已建立了。", gRecordedMessages[0].chinese);
+    EXPECT_EQ(0, gRecordedMessages[0].type);
+    EXPECT_TRUE(ReadShortcut(programs_ + "\\" + group_ + "\\Third.lnk").loaded) << "saved links stay";
+}
+
+TEST_F(ShortcutsTest, AGroupFolderThatCannotBeCreatedIsReportedOnceWithItsPath)
+{
+    std::string nested = group_ + "\\two levels";
+    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(0, MakeProgramGroup(nested.c_str(), entries));
+    ASSERT_EQ(1u, gRecordedMessages.size());
+    EXPECT_EQ("无法建目录(" + programs_ + "\\" + nested + ")!", gRecordedMessages[0].chinese);
+    EXPECT_EQ("Cannot create folder!", gRecordedMessages[0].english);
+    EXPECT_FALSE(FileExists(programs_ + "\\" + group_));
+}
+
+TEST_F(ShortcutsTest, AGroupPathLongerThanThePathBufferIsRefused)
+{
+    std::string name(kPathBytes - programs_.size(), 'g');
+    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(0, MakeProgramGroup(name.c_str(), entries));
+    ASSERT_EQ(1u, gRecordedMessages.size());
+    EXPECT_EQ(kStartMenuFailure, gRecordedMessages[0].english);
+
+    // A link path that would not fit fails that shortcut alone.
+    std::string longName(kPathBytes - programs_.size() - group_.size() - 6, 'l');
+    const ShortcutEntry tooLong[] = {{longName.c_str(), "a.exe"}, {"Fits", "b.exe"}, {nullptr, nullptr}};
+    ResetMessages();
+    EXPECT_EQ(1, MakeProgramGroup(group_.c_str(), tooLong));
+    EXPECT_TRUE(gRecordedMessages.empty());
+    EXPECT_TRUE(ReadShortcut(programs_ + "\\" + group_ + "\\Fits.lnk").loaded);
+}
+
+TEST_F(ShortcutsTest, ATargetWithoutAFolderGetsNoWorkingFolder)
+{
+    std::string link = install_ + "\\bare.lnk";
+    ASSERT_EQ(1, MakeShortcut("TVREdit.exe", link.c_str(), "bare"));
+    LinkFields fields = ReadShortcut(link);
+    ASSERT_TRUE(fields.loaded);
+    EXPECT_EQ("", fields.workingFolder);
+    EXPECT_EQ("bare", fields.description);
+}
+
+TEST_F(ShortcutsTest, DesktopShortcutPointsIntoTheInstallFolder)
+{
+    char desktop[MAX_PATH];
+    ASSERT_EQ(1, ShellFolderLookup(desktop, kDesktopFolder));
+    std::string name = "Tovra Test Desktop " + std::to_string(GetCurrentProcessId());
+    MakeDesktopShortcut("Vardel.exe", name.c_str());
+    std::string link = std::string(desktop) + "\\" + name + ".lnk";
+    LinkFields fields = ReadShortcut(link);
+    DeleteFileA(link.c_str());
+    ASSERT_TRUE(fields.loaded);
+    EXPECT_EQ(install_ + "\\Vardel.exe", fields.target);
+    EXPECT_EQ(name, fields.description);
+    EXPECT_TRUE(gRecordedMessages.empty());
+}
+
+TEST_F(ShortcutsTest, Version3FoldersStandUnderTheWindowsFolder)
+{
+    char windows[MAX_PATH], user[257];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    DWORD userLength = sizeof user;
+    ASSERT_TRUE(GetUserNameA(user, &userLength));
+    gVersion3Flag = 1;
+
+    char path[MAX_PATH];
+    gNtFlag = 1;
+    ASSERT_EQ(1, ShellFolderLookup(path, kProgramsFolder));
+    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\start menu\\programs", path);
+    ASSERT_EQ(1, ShellFolderLookup(path, kDesktopFolder));
+    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\Desktop", path);
+
+    gNtFlag = 0;
+    ASSERT_EQ(1, ShellFolderLookup(path, kProgramsFolder));
+    EXPECT_EQ(std::string(windows) + "\\start menu\\programs", path);
+    ASSERT_EQ(1, ShellFolderLookup(path, kDesktopFolder));
+    EXPECT_EQ(std::string(windows) + "\\Desktop", path);
+    gVersion3Flag = 0;
+    gNtFlag = 1;
+}
+
+} // namespace

@@ -1,0 +1,13 @@
+/* The bilingual message dialog (template 112): every message and question of the system. */
+#ifndef TOVRA_MESSAGE_DIALOG_H
+#define TOVRA_MESSAGE_DIALOG_H
+
+#include <windows.h>
+
+enum MessageType { kMessageOk = 0, kMessageOkCancel = 1, kMessageYesNo = 4 };
+
+/* Shows the Chinese line (painted from the glyph atlas) over the English line, modal to
+   owner; returns the identifier of the button pressed: IDOK, IDCANCEL, IDYES or IDNO. */
+int ShowMessage(const char *chineseText, const char *englishText, int type, HWND owner);
+
+#endif
