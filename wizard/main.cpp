@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include "install/payload.h"
+#include "wizard/startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+/* The command line and the show command are not used: every choice comes from the
+   wizard's pages. */
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int)
 {
-    MessageBoxA(nullptr, "The setup wizard is not built yet: only the payload is in place.",
-                "Tovrana Smart Editor Installer", MB_OK);
-    return 0;
+    return RunSetup(instance, previousInstance);
 }

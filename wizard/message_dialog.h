@@ -6,8 +6,13 @@
 
 enum MessageType { kMessageOk = 0, kMessageOkCancel = 1, kMessageYesNo = 4 };
 
+enum { kSecondTextBytes = 128 };
+
 /* Shows the Chinese line (painted from the glyph atlas) over the English line, modal to
-   owner; returns the identifier of the button pressed: IDOK, IDCANCEL, IDYES or IDNO. */
+   owner; returns the identifier of the button pressed: IDOK, IDCANCEL, IDYES or IDNO.
+   The Chinese line is not copied and must stay valid while the dialog is open. */
 int ShowMessage(const char *chineseText, const char *englishText, int type, HWND owner);
+
+INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

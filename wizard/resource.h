@@ -32,7 +32,7 @@
 #define IDC_WAIT_CAPTION        1022
 #define IDC_PROGRESS            1026
 
-/* Wizard dialog: navigation buttons */
+/* Wizard dialog: navigation buttons (Cancel is the system's IDCANCEL, 2) */
 #define IDC_BACK                3
 #define IDC_NEXT                1001
 
@@ -59,9 +59,10 @@
 #define IDC_LANGUAGE_CAPTION    1030
 #define IDC_LANGUAGE_LIST       1031
 
-/* Message dialog (112); 1016 is a label id of the draw button routine with no control of its own */
+/* Message dialog (112); its buttons are the system's IDOK 1, IDCANCEL 2, IDYES 6 and IDNO 7 */
 #define IDC_MESSAGE_CHINESE     1013
 #define IDC_MESSAGE_ENGLISH     1028
+#define IDC_LEFT_CAPTION        1016 /* a label of the draw button routine with no control of its own */
 
 /* Folder chooser (168): bilingual labels over the system dialog's own controls */
 #define IDC_CHOOSER_FOLDERS_LABEL 1008

@@ -31,6 +31,7 @@ extern HBITMAP gAtlasBitmaps[4];
 extern HDC gAtlasDCs[4];
 extern HGDIOBJ gPreviousAtlasObjects[4];
 extern int gPageNumber;                   /* also the main loop's run flag */
+extern int gAgreementTextFlag;            /* both agreement texts are in their controls */
 
 /* Static tables */
 enum { kDefaultCommand = 1001 };
@@ -41,6 +42,11 @@ struct LanguageEntry {
 };
 enum { kLanguageCount = 3 };
 extern const LanguageEntry kLanguageTable[kLanguageCount];
+
+/* Controls of each wizard page: a row of at most 16 identifiers ended by 0 per page,
+   the rows one after the other, an all-zero row at the end. */
+enum { kPageControlRowLength = 17 };
+extern const int kPageControlTable[][kPageControlRowLength];
 
 enum { kMessageOutOfMemoryChinese = 0, kMessageOutOfMemoryEnglish = 1, kMessageCannotCreateFolder = 2 };
 extern const char *const kMessageTable[3];

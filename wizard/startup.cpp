@@ -1,0 +1,152 @@
+#include "wizard/startup.h"
+
+#include <commdlg.h>
+
+#include "display/glyph_text.h"
+#include "install/payload.h"
+#include "wizard/message_dialog.h"
+#include "wizard/wizard_dialog.h"
+#include "wizard/wizard_state.h"
+
+#ifndef _WIN64
+/* The structures the old platforms know by these sizes; the product is 32-bit. */
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as the system expects it");
+static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA as the system expects it");
+static_assert(sizeof(OPENFILENAMEA) == 88, "OPENFILENAMEA as the system expects it");
+#endif
+
+enum { kClassNameBytes = 100 };
+
+static const char kDefaultFolderName[] = "Tovra_Editor";
+
+static void DetectPlatform(void)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        return;
+    int nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    gNtFlag = nt;
+    gVersion3Flag = version.dwMajorVersion == 3;
+    gVersion6Flag = nt && version.dwMajorVersion >= 6;
+}
+
+/* Taiwan, Hong Kong and Macao (sub-languages 1, 3 and 5) have bit 0x400 set. */
+int ChineseVariantOf(int doubleByteCodePage, LANGID language)
+{
+    if (!doubleByteCodePage || PRIMARYLANGID(language) != LANG_CHINESE)
+        return 0;
+    return (language & 0x400) ? 2 : 1;
+}
+
+void DetectSystemChineseVariant(void)
+{
+    CPINFO codePage;
+    int doubleByte = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1;
+    gSystemChineseVariant = ChineseVariantOf(doubleByte, GetSystemDefaultLangID());
+}
+
+/* A fixed-pitch GB2312 font for the sample line: the system's own Chinese display is
+   what the user is asked to judge. */
+static void CreateSampleFont(void)
+{
+    LOGFONTA font;
+    if (!GetObjectA(GetStockObject(SYSTEM_FONT), sizeof font, &font))
+        return;
+    lstrcpynA(font.lfFaceName, "Courier New", LF_FACESIZE);
+    font.lfHeight = 16;
+    font.lfWidth = 8;
+    font.lfWeight = FW_NORMAL;
+    font.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
+    font.lfCharSet = GB2312_CHARSET;
+    gSampleFont = CreateFontIndirectA(&font);
+}
+
+/* The atlas is inflated once into a buffer of its own; 0 when the wizard can't start. */
+static int LoadAtlasForWizard(void)
+{
+    void *buffer = HeapAlloc(GetProcessHeap(), 0, kAtlasCapacity);
+    if (!buffer) {
+        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish],
+                    kMessageOk, nullptr);
+        return 0;
+    }
+    int loaded = LoadGlyphAtlas(buffer, kAtlasCapacity);
+    HeapFree(GetProcessHeap(), 0, buffer);
+    return loaded;
+}
+
+/* Check boxes, radio buttons and three-state boxes (low style byte 2, 3, 4, 5, 6, 9)
+   are not pressed by Enter. */
+static int IsPushStyleButton(HWND window)
+{
+    char className[kClassNameBytes] = "";
+    GetClassNameA(window, className, kClassNameBytes);
+    className[kClassNameBytes - 1] = '\0';
+    if (lstrcmpiA(className, "button") != 0)
+        return 0;
+    switch (GetWindowLongPtrA(window, GWL_STYLE) & 0xFF) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_AUTORADIOBUTTON:
+        return 0;
+    }
+    return 1;
+}
+
+int RouteEnterKey(HWND mainWindow)
+{
+    HWND focus = GetFocus();
+    if (focus && IsPushStyleButton(focus)) {
+        WPARAM id = static_cast<WPARAM>(GetWindowLongPtrA(focus, GWLP_ID) & 0xFFFF);
+        PostMessageA(mainWindow, WM_COMMAND, id, 0);
+        return 0;
+    }
+    PostMessageA(mainWindow, WM_COMMAND, kDefaultCommand, 0);
+    return 1;
+}
+
+void HandleLoopMessage(MSG *message)
+{
+    if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN && !RouteEnterKey(gMainWindow))
+        return;
+    if (!IsDialogMessageA(gMainWindow, message)) {
+        TranslateMessage(message);
+        DispatchMessageA(message);
+    }
+}
+
+/* The page number is the run flag: Cancel sets it to -1 and the loop ends before it
+   waits for another message. */
+static void RunMainLoop(void)
+{
+    MSG message;
+    while (gPageNumber >= 0 && GetMessageA(&message, nullptr, 0, 0) > 0)
+        HandleLoopMessage(&message);
+}
+
+int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
+{
+    if (previousInstance)
+        return 0;
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    DetectPlatform();
+    DetectSystemChineseVariant();
+    gForcedLanguage = kLanguageEnglish;
+    gInstance = instance;
+    CreateSampleFont();
+    lstrcpynA(gDefaultFolderName, kDefaultFolderName, kDefaultFolderNameBytes);
+
+    int exitCode = 1;
+    if (LoadAtlasForWizard() && OpenWizard()) {
+        RunMainLoop();
+        DestroyWindow(gMainWindow);
+        gMainWindow = nullptr;
+        exitCode = 0;
+    }
+    ReleaseGlyphAtlas();
+    return exitCode;
+}

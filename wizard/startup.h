@@ -1,0 +1,26 @@
+/* The program's spine: detect the system, load the glyph atlas, open the wizard, turn the
+   message loop while the page number is 0 or more, and release everything. */
+#ifndef TOVRA_STARTUP_H
+#define TOVRA_STARTUP_H
+
+#include <windows.h>
+
+/* The whole run; returns the process exit code: 0 after a normal run or Cancel, 1 when
+   the glyph atlas or the wizard cannot be made. */
+int RunSetup(HINSTANCE instance, HINSTANCE previousInstance);
+
+/* 0 not a Chinese double-byte system, 1 simplified Chinese, 2 traditional Chinese. */
+int ChineseVariantOf(int doubleByteCodePage, LANGID language);
+
+/* Sets the system Chinese variant from the ANSI code page and the default language. */
+void DetectSystemChineseVariant(void);
+
+/* Enter presses the focused push button, and means Next everywhere else: posts the
+   command to the main window. Returns 1 when the key should still reach the dialog
+   manager, 0 when it is used up. */
+int RouteEnterKey(HWND mainWindow);
+
+/* One message of the main loop: Enter routing, then the dialog manager or dispatch. */
+void HandleLoopMessage(MSG *message);
+
+#endif

@@ -1,0 +1,328 @@
+#include "wizard/wizard_dialog.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "install/payload.h"
+#include "wizard/message_dialog.h"
+#include "wizard/owner_draw.h"
+#include "wizard/resource.h"
+#include "wizard/wizard_state.h"
+
+enum {
+    kAgreementPage = 2,
+    kLanguagePage = 3,
+};
+
+HWND OpenWizard(void)
+{
+    /* The progress bar of the install run lives in the template: its class must exist
+       before the dialog is made. */
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    gPageNumber = 0;
+    gWizardIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_WIZARD));
+    gMainWindow = CreateDialogParamA(gInstance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDialogProc, 0);
+    return gMainWindow;
+}
+
+/* The proposed folder lies on the drive of the Windows folder: "C:\Tovra_Editor" on most
+   systems. */
+static void ProposeInstallFolder(HWND dialog)
+{
+    char windows[kPathBytes];
+    UINT length = GetWindowsDirectoryA(windows, kPathBytes);
+    char drive = length > 0 && length < kPathBytes ? windows[0] : 'C';
+    char folder[kPathBytes];
+    snprintf(folder, sizeof folder, "%c:\\%s", drive, gDefaultFolderName);
+    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, folder);
+}
+
+/* The forced language comes first and is selected; the others follow in table order. */
+static void FillLanguageList(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    for (int i = 0; i < kLanguageCount; ++i) {
+        const LanguageEntry *entry = &kLanguageTable[i];
+        LPARAM name = reinterpret_cast<LPARAM>(entry->name);
+        LRESULT position = entry->value == gForcedLanguage ? SendMessageA(list, CB_INSERTSTRING, 0, name)
+                                                           : SendMessageA(list, CB_ADDSTRING, 0, name);
+        SendMessageA(list, CB_SETITEMDATA, position, entry->value);
+    }
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+}
+
+static void ShowBack(HWND dialog, int shown)
+{
+    HWND back = GetDlgItem(dialog, IDC_BACK);
+    ShowWindow(back, shown ? SW_SHOW : SW_HIDE);
+    EnableWindow(back, shown);
+}
+
+static void InitWizard(HWND dialog)
+{
+    /* The agreement controls of a new dialog are empty. */
+    gAgreementTextFlag = 0;
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gWizardIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gWizardIcon));
+    ProposeInstallFolder(dialog);
+    CheckDlgButton(dialog, IDC_DESKTOP_ICON, BST_CHECKED);
+    ShowBack(dialog, 0);
+    FillLanguageList(dialog);
+    SubclassCheckBox(GetDlgItem(dialog, IDC_DESKTOP_ICON));
+    SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_YES));
+    SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_NO));
+}
+
+/* End of the longest piece of line that fits an item of the list (kItemTextBytes with
+   its terminator) without splitting a double-byte character. */
+static char *AgreementPieceEnd(char *line)
+{
+    char *end = line;
+    while (*end) {
+        int step = (*end & 0x80) && end[1] ? 2 : 1;
+        if (end + step - line > kItemTextBytes - 1)
+            break;
+        end += step;
+    }
+    return end;
+}
+
+/* Adds line as list items: one, or several when it is too long for one item (the item
+   drawing reads an item into a buffer of kItemTextBytes). Returns the number added, at
+   most room. */
+static int AddAgreementLine(HWND list, char *line, int room)
+{
+    int added = 0;
+    do {
+        char *end = AgreementPieceEnd(line);
+        char kept = *end;
+        *end = '\0';
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+        *end = kept;
+        line = end;
+        ++added;
+    } while (*line && added < room);
+    return added;
+}
+
+void AddAgreementLines(HWND list, char *text)
+{
+    /* A load that failed half-way is retried from the start: no line is listed twice. */
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    int lines = 0;
+    char *line = text;
+    char *p = text;
+    while (*p && lines < kAgreementLineLimit) {
+        if (*p == '\r') {
+            *p = '\0';
+            lines += AddAgreementLine(list, line, kAgreementLineLimit - lines);
+            if (p[1] == '\n')
+                ++p;
+            line = p + 1;
+        }
+        ++p;
+    }
+    /* A text whose last line has no CR still shows that line. */
+    if (*line && lines < kAgreementLineLimit)
+        AddAgreementLine(list, line, kAgreementLineLimit - lines);
+}
+
+/* Inflates agreement identifier into its control; 0 on failure. One byte of the buffer
+   is kept for the terminator, so a text of the buffer's full size is refused. */
+static int LoadAgreementText(HWND dialog, int identifier)
+{
+    char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kAgreementCapacity));
+    if (!text) {
+        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish],
+                    kMessageOk, gMainWindow);
+        return 0;
+    }
+    unsigned long length = 0;
+    int loaded = InflatePayload(identifier, text, kAgreementCapacity - 1, &length) == 0;
+    if (loaded) {
+        text[length] = '\0';
+        if (identifier == IDR_AGREEMENT_CHINESE)
+            AddAgreementLines(GetDlgItem(dialog, IDC_AGREEMENT_CHINESE), text);
+        else
+            SetDlgItemTextA(dialog, IDC_AGREEMENT_ENGLISH, text);
+    }
+    HeapFree(GetProcessHeap(), 0, text);
+    return loaded;
+}
+
+static int LoadAgreementTexts(HWND dialog)
+{
+    if (!LoadAgreementText(dialog, IDR_AGREEMENT_CHINESE) || !LoadAgreementText(dialog, IDR_AGREEMENT_ENGLISH))
+        return 0;
+    gAgreementTextFlag = 1;
+    return 1;
+}
+
+static void ShowPageControls(HWND dialog, int page)
+{
+    for (int row = 0; kPageControlTable[row][0] != 0; ++row) {
+        for (const int *id = kPageControlTable[row]; *id != 0; ++id) {
+            HWND control = GetDlgItem(dialog, *id);
+            if (control)
+                ShowWindow(control, row == page ? SW_SHOW : SW_HIDE);
+        }
+    }
+}
+
+void SetUpPage(HWND dialog, int page)
+{
+    ShowPageControls(dialog, page);
+    /* Without its texts the agreement page shows neither agreement; the next visit to
+       the page tries again. */
+    int agreementReady = 1;
+    if (page == kAgreementPage && !gAgreementTextFlag)
+        agreementReady = LoadAgreementTexts(dialog);
+
+    ShowWindow(GetDlgItem(dialog, IDC_AGREEMENT_CHINESE), SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, IDC_AGREEMENT_ENGLISH), SW_HIDE);
+    if (page == kAgreementPage && agreementReady) {
+        int english = IsDlgButtonChecked(dialog, IDC_SHOW_ENGLISH) == BST_CHECKED;
+        ShowWindow(GetDlgItem(dialog, english ? IDC_AGREEMENT_ENGLISH : IDC_AGREEMENT_CHINESE), SW_SHOW);
+    }
+    /* While installing and when finished, Back keeps the state the install gave it. */
+    if (gPageNumber >= 0 && gPageNumber < kPageInstalling)
+        ShowBack(dialog, page != 0);
+    InvalidateRect(dialog, nullptr, TRUE);
+    UpdateWindow(dialog);
+}
+
+static void GoBack(HWND dialog)
+{
+    if (gPageNumber <= 0)
+        return;
+    --gPageNumber;
+    SetUpPage(dialog, gPageNumber);
+}
+
+/* Every arrival on the display check from the folder page starts without an answer. */
+static void LeaveFolderPage(HWND dialog)
+{
+    gPageNumber = 1;
+    SetUpPage(dialog, 1);
+    CheckDlgButton(dialog, IDC_DISPLAY_YES, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_DISPLAY_NO, BST_UNCHECKED);
+}
+
+static void LeaveDisplayCheckPage(HWND dialog)
+{
+    int yes = IsDlgButtonChecked(dialog, IDC_DISPLAY_YES) == BST_CHECKED;
+    int no = IsDlgButtonChecked(dialog, IDC_DISPLAY_NO) == BST_CHECKED;
+    gDisplayOkAnswer = yes;
+    if (!yes && !no) {
+        ShowMessage("请您回答提问.", "Please select a choice.", kMessageOk, dialog);
+        return;
+    }
+    /* The agreement opens in English unless a Chinese interface was chosen. */
+    int language = gForcedLanguage;
+    if (language != 1 && language != 2 && language != 4 && language != 5)
+        CheckDlgButton(dialog, IDC_SHOW_ENGLISH, BST_CHECKED);
+    gPageNumber = kAgreementPage;
+    SetUpPage(dialog, kAgreementPage);
+}
+
+static void GoNext(HWND dialog)
+{
+    switch (gPageNumber) {
+    case 0:
+        LeaveFolderPage(dialog);
+        break;
+    case 1:
+        LeaveDisplayCheckPage(dialog);
+        break;
+    case kAgreementPage:
+        gPageNumber = kLanguagePage;
+        SetUpPage(dialog, kLanguagePage);
+        break;
+    }
+}
+
+static void CancelWizard(void)
+{
+    gPageNumber = kPageFinished;
+}
+
+static void RepaintControl(HWND dialog, int id)
+{
+    InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+}
+
+/* The two answers of the display check exclude each other; both may be unticked. The
+   system has just painted the clicked box its own way, so both are painted again. */
+static void AnswerDisplayCheck(HWND dialog, int clicked, int other)
+{
+    if (IsDlgButtonChecked(dialog, clicked) == BST_CHECKED)
+        CheckDlgButton(dialog, other, BST_UNCHECKED);
+    RepaintControl(dialog, IDC_DISPLAY_YES);
+    RepaintControl(dialog, IDC_DISPLAY_NO);
+}
+
+/* Only the control identifier counts: the check boxes' focus notifications run the same
+   actions as their clicks, which repaints them after the system's own focus painting. */
+static void RunWizardCommand(HWND dialog, int command)
+{
+    switch (command) {
+    case IDC_BACK:
+        GoBack(dialog);
+        break;
+    case IDC_NEXT:
+        GoNext(dialog);
+        break;
+    case IDCANCEL:
+        CancelWizard();
+        break;
+    case IDC_DESKTOP_ICON:
+        RepaintControl(dialog, IDC_DESKTOP_ICON);
+        break;
+    case IDC_DISPLAY_YES:
+        AnswerDisplayCheck(dialog, IDC_DISPLAY_YES, IDC_DISPLAY_NO);
+        break;
+    case IDC_DISPLAY_NO:
+        AnswerDisplayCheck(dialog, IDC_DISPLAY_NO, IDC_DISPLAY_YES);
+        break;
+    case IDC_SHOW_ENGLISH:
+        SetUpPage(dialog, kAgreementPage);
+        break;
+    }
+}
+
+static INT_PTR MeasureWizardItem(MEASUREITEMSTRUCT *item)
+{
+    if (item->CtlID != IDC_AGREEMENT_CHINESE && item->CtlID != IDC_LANGUAGE_LIST)
+        return FALSE;
+    item->itemHeight = kListItemHeight;
+    item->itemWidth = kListItemWidth;
+    return TRUE;
+}
+
+static void DrawWizardItem(const DRAWITEMSTRUCT *item)
+{
+    if (item->CtlID == IDC_AGREEMENT_CHINESE || item->CtlID == IDC_LANGUAGE_LIST)
+        DrawListItem(item);
+    else
+        DrawButton(item);
+}
+
+INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitWizard(dialog);
+        return TRUE;
+    case WM_MEASUREITEM:
+        return MeasureWizardItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_DRAWITEM:
+        DrawWizardItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        RunWizardCommand(dialog, LOWORD(wParam));
+        return FALSE;
+    }
+    return FALSE;
+}
