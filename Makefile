@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= $(CURDIR)/build
 CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/host -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all host win32 win64 deps run test test64 clean
+.PHONY: all host win32 win64 deps run test test64 bench clean
 
 all: win32 win64
 
@@ -38,6 +38,11 @@ test: test64
 test64: deps
 	$(MAKE) all
 	BUILD=$(BUILD) tools/run-tests
+
+# The install run against the bare work of inflating and writing its payload.
+bench: deps
+	$(MAKE) win64
+	BUILD=$(BUILD) tools/run-bench
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,162 @@
+#include "registration/registration.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "foundation/counted_string.h"
+#include "install/payload.h"
+#include "registration/registration_templates.h"
+#include "wizard/wizard_state.h"
+
+enum { kExpansionUnits = 256 };
+
+/* Expands a template with the registration arguments through the system's message
+   formatter: %n inserts text n, %% gives a per-cent sign. An expansion that fails or
+   would not fit 256 characters gives an empty text. */
+static void ExpandTemplate(CountedString *expanded, const char *pattern, const RegistrationArguments &arguments)
+{
+    DWORD_PTR inserts[kRegistrationArgumentCount];
+    for (int i = 0; i < kRegistrationArgumentCount; ++i)
+        inserts[i] = reinterpret_cast<DWORD_PTR>(arguments.text[i] ? arguments.text[i] : "");
+    ClearString(expanded);
+    char *buffer = GetBuffer(expanded, kExpansionUnits);
+    if (!buffer)
+        return;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, pattern, 0, 0,
+                                  buffer, kExpansionUnits, reinterpret_cast<va_list *>(inserts));
+    ReleaseBuffer(expanded, length < kExpansionUnits ? int(length) : 0);
+}
+
+/* The default or named value of an open key holds some text. */
+static int ValueHoldsText(HKEY key, const char *name)
+{
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return 0;
+    CountedString value;
+    char *buffer = GetBuffer(&value, int(size) + 1);
+    if (!buffer)
+        return 0;
+    buffer[0] = '\0';
+    buffer[size] = '\0';
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &size) != ERROR_SUCCESS)
+        buffer[0] = '\0';
+    ReleaseBuffer(&value, -1);
+    return StringLength(&value) > 0;
+}
+
+/* Writes one template; 1, or 0 when its key or value could not be written. */
+static int ApplyTemplate(const char *entry, const RegistrationArguments &arguments, int replace)
+{
+    const char *keyPattern = entry;
+    const char *valueName = keyPattern + strlen(keyPattern) + 1;
+    const char *valuePattern = valueName + strlen(valueName) + 1;
+    if (!keyPattern[0])
+        return 1;
+    CountedString keyPath, value;
+    ExpandTemplate(&keyPath, keyPattern, arguments);
+    ExpandTemplate(&value, valuePattern, arguments);
+    if (StringLength(&keyPath) == 0)
+        return 1;
+
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath.text, 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return 0;
+    int ok = 1;
+    if (replace || !ValueHoldsText(key, valueName))
+        ok = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.text),
+                            DWORD(StringLength(&value) + 1)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+int ApplyTemplateList(const char *const *list, const RegistrationArguments &arguments, int replace)
+{
+    HKEY classes;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr, &classes,
+                        nullptr) != ERROR_SUCCESS)
+        return 0;
+    int ok = 1;
+    for (const char *const *entry = list; *entry && ok; ++entry)
+        ok = ApplyTemplate(*entry, arguments, replace);
+    RegCloseKey(classes);
+    return ok;
+}
+
+/* The short (8.3) form of a file of the install folder; empty when there is none, for
+   instance because the file does not exist. */
+static void ShortServerPath(char *path, const char *fileName)
+{
+    char longPath[kPathBytes];
+    path[0] = '\0';
+    if (!JoinPath(longPath, gInstallFolder, fileName))
+        return;
+    DWORD length = GetShortPathNameA(longPath, path, kPathBytes);
+    if (length == 0 || length >= kPathBytes)
+        path[0] = '\0';
+}
+
+/* The editor's own file type. The open command quotes the path and the document: an
+   unquoted path with a blank in it would start whatever program stands at the blank. */
+static void RegisterEditorFileType()
+{
+    const char *typeName = "TVREditor.Document";
+    if (RegSetValueA(HKEY_CLASSES_ROOT, typeName, REG_SZ, "Tovra Editor Document", 0) != ERROR_SUCCESS)
+        return;
+    CountedString command = MakeString("\"");
+    AppendText(&command, gInstallFolder);
+    AppendText(&command, "\\tvredit.exe\" \"%1\"");
+    if (RegSetValueA(HKEY_CLASSES_ROOT, "TVREditor.Document\\shell\\open\\command", REG_SZ, command.text, 0) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0);
+}
+
+static void RegisterClass(const RegistrationArguments &arguments)
+{
+    if (ApplyTemplateList(kClassEntryList, arguments, 0))
+        ApplyTemplateList(kServerEntryList, arguments, 1);
+}
+
+static int KeyExists(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
+/* ".rtf" and "rtffile" are written only where the system has none of its own. */
+static void RegisterRtfEntries(const RegistrationArguments &editor)
+{
+    RegistrationArguments rtf = editor;
+    rtf.text[1] = "rtffile";
+    rtf.text[4] = "Rich Text Document";
+    rtf.text[6] = ".rtf";
+    rtf.text[7] = "1";
+    if (!KeyExists(".rtf"))
+        ApplyTemplateList(kRtfExtensionList, rtf, 1);
+    if (!KeyExists("rtffile"))
+        ApplyTemplateList(kRtfTypeList, rtf, 1);
+}
+
+void RegisterDocumentTypes()
+{
+    char editorServer[kPathBytes], devudServer[kPathBytes];
+    ShortServerPath(editorServer, "tvredit.exe");
+    ShortServerPath(devudServer, "DeVud.exe");
+    const RegistrationArguments editor = {{"{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}", "TVREdit.Document",
+                                           editorServer, "TVREdit Document", "TVREdit Document", "TVREdit",
+                                           nullptr, nullptr}};
+    const RegistrationArguments devud = {{"{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}", "DeVud.Document.1",
+                                          devudServer, "DeVud Document", "DeVud Document", "DeVud", nullptr,
+                                          nullptr}};
+    RegisterEditorFileType();
+    RegisterClass(editor);
+    RegisterRtfEntries(editor);
+    RegisterClass(devud);
+}
