@@ -39,6 +39,11 @@ wine_session_start() {
 }
 
 wine_session_stop() {
+  # Killing the server alone leaves the prefix's services and explorer running for ever;
+  # -k ends every process of our own prefix together with its server.
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+  fi
   for pid in $wine_session_pids; do
     kill "$pid" 2>/dev/null || true
   done
