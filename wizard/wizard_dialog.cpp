@@ -263,6 +263,14 @@ static void AnswerDisplayCheck(HWND dialog, int clicked, int other)
     RepaintControl(dialog, IDC_DISPLAY_NO);
 }
 
+/* The English box also reports losing the focus, which happens as it is hidden on the
+   way to another page: only on its own page does it switch the agreements. */
+static void SwitchAgreementLanguage(HWND dialog)
+{
+    if (gPageNumber == kAgreementPage)
+        SetUpPage(dialog, kAgreementPage);
+}
+
 /* Only the control identifier counts: the check boxes' focus notifications run the same
    actions as their clicks, which repaints them after the system's own focus painting. */
 static void RunWizardCommand(HWND dialog, int command)
@@ -287,7 +295,7 @@ static void RunWizardCommand(HWND dialog, int command)
         AnswerDisplayCheck(dialog, IDC_DISPLAY_NO, IDC_DISPLAY_YES);
         break;
     case IDC_SHOW_ENGLISH:
-        SetUpPage(dialog, kAgreementPage);
+        SwitchAgreementLanguage(dialog);
         break;
     }
 }

@@ -1,0 +1,514 @@
+// The wizard's pages, navigation, agreement texts, Enter routing and painting, on the real
+// dialog (wizard_test.rc: the templates, the product's atlas and English agreement, and a
+// Chinese agreement of 600 CR LF lines "Agreement line 001" to "Agreement line 600").
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "message_answerer.h"
+#include "wizard/message_dialog.h"
+#include "wizard/startup.h"
+#include "wizard_fixture.h"
+
+namespace {
+
+// The controls each page shows, as the design's page table lists them.
+const int kPageControls[4][6] = {
+    {IDC_DESKTOP_ICON, IDC_FOLDER_EDIT, IDC_FOLDER_CAPTION, IDC_BROWSE, 0},
+    {IDC_SAMPLE_FRAME, IDC_DISPLAY_QUESTION, IDC_SAMPLE_LINE, IDC_DISPLAY_YES, IDC_DISPLAY_NO, 0},
+    {IDC_SHOW_ENGLISH, 0},
+    {IDC_LANGUAGE_CAPTION, IDC_LANGUAGE_LIST, 0},
+};
+
+// On screen whatever the page.
+const int kAlwaysShown[] = {IDC_NEXT, IDCANCEL, IDC_BRAND_CAPTION, IDC_PRODUCT_CAPTION, IDC_INSTALLER_CAPTION,
+                            IDC_ICON_PANEL, IDC_PANEL_PRODUCT, IDC_PANEL_INSTALLER, IDC_SEPARATOR, IDC_FOOTER};
+
+class WizardPagesTest : public WizardTest {
+protected:
+    void ExpectPage(int page)
+    {
+        SCOPED_TRACE("page " + std::to_string(page));
+        EXPECT_EQ(page, gPageNumber);
+        for (int row = 0; row < 4; ++row)
+            for (const int *id = kPageControls[row]; *id; ++id)
+                EXPECT_EQ(row == page, Visible(*id)) << "control " << *id;
+        for (int id : kAlwaysShown)
+            EXPECT_TRUE(Visible(id)) << "control " << id;
+        EXPECT_FALSE(Visible(IDC_PROGRESS));
+        EXPECT_FALSE(Visible(IDC_WAIT_CAPTION));
+        EXPECT_EQ(page != 0, Visible(IDC_BACK));
+        EXPECT_EQ(page != 0, IsWindowEnabled(Item(IDC_BACK)) != 0);
+        if (page == 2) {
+            EXPECT_EQ(Checked(IDC_SHOW_ENGLISH), Visible(IDC_AGREEMENT_ENGLISH));
+            EXPECT_EQ(!Checked(IDC_SHOW_ENGLISH), Visible(IDC_AGREEMENT_CHINESE));
+        } else {
+            EXPECT_FALSE(Visible(IDC_AGREEMENT_ENGLISH));
+            EXPECT_FALSE(Visible(IDC_AGREEMENT_CHINESE));
+        }
+    }
+};
+
+TEST_F(WizardPagesTest, EachPageShowsItsOwnControlsAndBackFollows)
+{
+    ExpectPage(0);
+    GoToPage(1);
+    ExpectPage(1);
+    GoToPage(2);
+    ExpectPage(2);
+    GoToPage(3);
+    ExpectPage(3);
+    // Next on the language page belongs to the install run: it changes nothing here.
+    Command(IDC_NEXT);
+    ExpectPage(3);
+    for (int page = 2; page >= 0; --page) {
+        Command(IDC_BACK);
+        ExpectPage(page);
+    }
+    Command(IDC_BACK);
+    ExpectPage(0);
+}
+
+TEST_F(WizardPagesTest, OpensWithTheProposedFolderADesktopIconAndTheLanguageList)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    char folder[MAX_PATH] = "";
+    GetDlgItemTextA(wizard_, IDC_FOLDER_EDIT, folder, MAX_PATH);
+    EXPECT_EQ(std::string(1, windows[0]) + ":\\Tovra_Editor", folder);
+    EXPECT_TRUE(Checked(IDC_DESKTOP_ICON));
+
+    HWND list = Item(IDC_LANGUAGE_LIST);
+    ASSERT_EQ(3, SendMessageA(list, CB_GETCOUNT, 0, 0));
+    const char *names[] = {"English 英文", "Chinese(Simplified)  中文简体", "Chinese(Traditional) 中文繁体"};
+    for (int i = 0; i < 3; ++i) {
+        char name[64] = "";
+        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+        EXPECT_STREQ(names[i], name);
+        EXPECT_EQ(i, SendMessageA(list, CB_GETITEMDATA, i, 0));
+    }
+    EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
+}
+
+TEST_F(WizardPagesTest, TheForcedLanguageComesFirstInTheList)
+{
+    DestroyWindow(wizard_);
+    gForcedLanguage = 2;
+    wizard_ = OpenWizard();
+    ASSERT_NE(nullptr, wizard_);
+    HWND list = Item(IDC_LANGUAGE_LIST);
+    const int order[] = {2, 0, 1};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(order[i], SendMessageA(list, CB_GETITEMDATA, i, 0)) << "position " << i;
+    EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
+}
+
+TEST_F(WizardPagesTest, NextWithoutAnAnswerAsksAndStays)
+{
+    GoToPage(1);
+    SeenMessage seen;
+    ArmMessageAnswer(kAnswerClick, IDOK, &seen);
+    Command(IDC_NEXT);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ("请您回答提问.", seen.chinese);
+    EXPECT_EQ("Please select a choice.", seen.english);
+    EXPECT_EQ(1u, seen.buttons.size());
+    EXPECT_EQ(1u, seen.buttons.count(IDOK));
+    ExpectPage(1);
+    EXPECT_EQ(0u, gDisplayOkAnswer);
+}
+
+TEST_F(WizardPagesTest, TheTwoAnswersExcludeEachOther)
+{
+    GoToPage(1);
+    Click(IDC_DISPLAY_YES);
+    EXPECT_TRUE(Checked(IDC_DISPLAY_YES));
+    EXPECT_FALSE(Checked(IDC_DISPLAY_NO));
+    Click(IDC_DISPLAY_NO);
+    EXPECT_FALSE(Checked(IDC_DISPLAY_YES));
+    EXPECT_TRUE(Checked(IDC_DISPLAY_NO));
+    Click(IDC_DISPLAY_YES);
+    EXPECT_TRUE(Checked(IDC_DISPLAY_YES));
+    EXPECT_FALSE(Checked(IDC_DISPLAY_NO));
+    Click(IDC_DISPLAY_YES);
+    EXPECT_FALSE(Checked(IDC_DISPLAY_YES));
+    EXPECT_FALSE(Checked(IDC_DISPLAY_NO));
+
+    Click(IDC_DISPLAY_NO);
+    Command(IDC_NEXT);
+    EXPECT_EQ(2, gPageNumber);
+    EXPECT_EQ(0u, gDisplayOkAnswer);
+    Command(IDC_BACK);
+    Click(IDC_DISPLAY_YES);
+    Command(IDC_NEXT);
+    EXPECT_EQ(1u, gDisplayOkAnswer);
+}
+
+TEST_F(WizardPagesTest, ComingFromTheFolderPageStartsWithoutAnAnswer)
+{
+    GoToPage(2);
+    Command(IDC_BACK);
+    EXPECT_TRUE(Checked(IDC_DISPLAY_YES)) << "Back from the agreement keeps the answer";
+    Command(IDC_BACK);
+    Command(IDC_NEXT);
+    EXPECT_EQ(1, gPageNumber);
+    EXPECT_FALSE(Checked(IDC_DISPLAY_YES));
+    EXPECT_FALSE(Checked(IDC_DISPLAY_NO));
+}
+
+TEST_F(WizardPagesTest, NextFromTheDisplayCheckTicksEnglishAgain)
+{
+    GoToPage(2);
+    EXPECT_TRUE(Checked(IDC_SHOW_ENGLISH));
+    EXPECT_TRUE(Visible(IDC_AGREEMENT_ENGLISH));
+    Click(IDC_SHOW_ENGLISH);
+    EXPECT_FALSE(Checked(IDC_SHOW_ENGLISH));
+    EXPECT_TRUE(Visible(IDC_AGREEMENT_CHINESE));
+    EXPECT_FALSE(Visible(IDC_AGREEMENT_ENGLISH));
+
+    Command(IDC_BACK);
+    Command(IDC_NEXT);
+    EXPECT_TRUE(Checked(IDC_SHOW_ENGLISH));
+    ExpectPage(2);
+
+    // A Chinese interface keeps the agreement in Chinese.
+    Click(IDC_SHOW_ENGLISH);
+    Command(IDC_BACK);
+    gForcedLanguage = 1;
+    Command(IDC_NEXT);
+    EXPECT_FALSE(Checked(IDC_SHOW_ENGLISH));
+    EXPECT_TRUE(Visible(IDC_AGREEMENT_CHINESE));
+}
+
+TEST_F(WizardPagesTest, TheChineseAgreementIsListedOnceUpTo500Lines)
+{
+    GoToPage(2);
+    EXPECT_EQ(1, gAgreementTextFlag);
+    ASSERT_EQ(500, ListCount());
+    EXPECT_EQ("Agreement line 001", ListLine(0));
+    EXPECT_EQ("Agreement line 500", ListLine(499));
+
+    Click(IDC_SHOW_ENGLISH);
+    Click(IDC_SHOW_ENGLISH);
+    Command(IDC_BACK);
+    Command(IDC_NEXT);
+    Command(IDC_NEXT);
+    Command(IDC_BACK);
+    EXPECT_EQ(2, gPageNumber);
+    EXPECT_EQ(500, ListCount());
+
+    std::vector<char> english(kAgreementCapacity);
+    unsigned long length = 0;
+    ASSERT_EQ(0, InflatePayload(IDR_AGREEMENT_ENGLISH, english.data(), kAgreementCapacity - 1, &length));
+    english[length] = '\0';
+    std::vector<char> shown(kAgreementCapacity);
+    GetDlgItemTextA(wizard_, IDC_AGREEMENT_ENGLISH, shown.data(), kAgreementCapacity);
+    EXPECT_GT(length, 0u);
+    EXPECT_STREQ(english.data(), shown.data());
+}
+
+class AgreementLinesTest : public WizardTest {
+protected:
+    std::vector<std::string> Lines(std::string text)
+    {
+        std::vector<char> buffer(text.begin(), text.end());
+        buffer.push_back('\0');
+        AddAgreementLines(Item(IDC_AGREEMENT_CHINESE), buffer.data());
+        std::vector<std::string> lines;
+        for (int i = 0; i < ListCount(); ++i)
+            lines.push_back(ListLine(i));
+        return lines;
+    }
+};
+
+TEST_F(AgreementLinesTest, CutsAtEachCarriageReturnAndKeepsTheLastLine)
+{
+    typedef std::vector<std::string> Lines_;
+    EXPECT_EQ(Lines_({"一", "二", "三"}), Lines("一\r\n二\r\n三\r\n"));
+    EXPECT_EQ(Lines_({"一", "", "三"}), Lines("一\r\n\r\n三\r\n"));
+    EXPECT_EQ(Lines_({"a", "b\nc"}), Lines("a\rb\nc\r"));
+    // The text after the last CR is a line of its own.
+    EXPECT_EQ(Lines_({"first", "last words"}), Lines("first\r\nlast words"));
+    EXPECT_EQ(Lines_(), Lines(""));
+}
+
+TEST_F(AgreementLinesTest, ListsAtMost500Lines)
+{
+    std::string text;
+    for (int i = 1; i <= 501; ++i)
+        text += "line " + std::to_string(i) + (i < 501 ? "\r\n" : "");
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(500u, lines.size());
+    EXPECT_EQ("line 500", lines.back());
+}
+
+// An item is drawn from a 260-byte buffer: a longer line is listed in pieces that fit
+// it, never cutting a double-byte character in two.
+TEST_F(AgreementLinesTest, ListsALongLineInPiecesThatFitAnItem)
+{
+    std::string line;
+    for (int i = 0; i < 300; ++i)
+        line += "协";
+    line = "x" + line;
+    std::vector<std::string> lines = Lines(line + "\r\nnext\r\n");
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ(259u, lines[0].size());
+    EXPECT_EQ(258u, lines[1].size());
+    EXPECT_EQ(line, lines[0] + lines[1] + lines[2]);
+    EXPECT_EQ("next", lines[3]);
+}
+
+// Enter presses the focused push button and means Next everywhere else; the posted
+// commands are caught before anything handles them, and a hook sees whether the dialog
+// manager acted on the key too.
+class EnterRoutingTest : public WizardTest {
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        hook_ = SetWindowsHookExA(WH_CALLWNDPROC, NoteSentCommand, nullptr, GetCurrentThreadId());
+        ASSERT_NE(nullptr, hook_);
+    }
+    void TearDown() override
+    {
+        UnhookWindowsHookEx(hook_);
+        WizardTest::TearDown();
+    }
+
+    static LRESULT CALLBACK NoteSentCommand(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT *sent = reinterpret_cast<const CWPSTRUCT *>(lParam);
+        if (code == HC_ACTION && sent->message == WM_COMMAND && sent->hwnd == gMainWindow)
+            sentCommands_.push_back(LOWORD(sent->wParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    // Presses Enter with the focus on control id; returns the commands posted to the wizard.
+    std::vector<int> PressEnterOn(int id)
+    {
+        SetFocus(Item(id));
+        EXPECT_EQ(Item(id), GetFocus());
+        PumpMessages();
+        sentCommands_.clear();
+        MSG key = {GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+        HandleLoopMessage(&key);
+        std::vector<int> posted;
+        MSG message;
+        while (PeekMessageA(&message, wizard_, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            posted.push_back(LOWORD(message.wParam));
+        return posted;
+    }
+
+    HHOOK hook_ = nullptr;
+    static std::vector<int> sentCommands_;
+};
+std::vector<int> EnterRoutingTest::sentCommands_;
+
+TEST_F(EnterRoutingTest, EnterOnAPushButtonPressesThatButtonOnly)
+{
+    EXPECT_EQ(std::vector<int>({IDC_BROWSE}), PressEnterOn(IDC_BROWSE));
+    EXPECT_TRUE(sentCommands_.empty()) << "the key reached the dialog manager";
+    EXPECT_EQ(std::vector<int>({IDC_NEXT}), PressEnterOn(IDC_NEXT));
+    EXPECT_TRUE(sentCommands_.empty());
+}
+
+TEST_F(EnterRoutingTest, EnterOnACheckBoxOrTheFolderEditMeansNext)
+{
+    EXPECT_EQ(std::vector<int>({IDC_NEXT}), PressEnterOn(IDC_DESKTOP_ICON));
+    EXPECT_EQ(1u, sentCommands_.size()) << "the key did not reach the dialog manager";
+    EXPECT_EQ(std::vector<int>({IDC_NEXT}), PressEnterOn(IDC_FOLDER_EDIT));
+    EXPECT_EQ(1u, sentCommands_.size()) << "the key did not reach the dialog manager";
+}
+
+// The English box reports losing the focus as it is hidden on the way to the language
+// page; that must not bring the agreement page's controls back.
+TEST_F(EnterRoutingTest, EnterOnTheEnglishBoxLeavesTheAgreementPageBehind)
+{
+    GoToPage(2);
+    SetFocus(Item(IDC_SHOW_ENGLISH));
+    MSG key = {GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    HandleLoopMessage(&key);
+    PumpMessages();
+    EXPECT_EQ(3, gPageNumber);
+    EXPECT_FALSE(Visible(IDC_SHOW_ENGLISH));
+    EXPECT_FALSE(Visible(IDC_AGREEMENT_ENGLISH));
+    EXPECT_FALSE(Visible(IDC_AGREEMENT_CHINESE));
+    EXPECT_TRUE(Visible(IDC_LANGUAGE_LIST));
+}
+
+TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
+{
+    GoToPage(2);
+    Command(IDCANCEL);
+    EXPECT_EQ(kPageFinished, gPageNumber);
+}
+
+// Pixels of the label area of a button as the screen shows them.
+std::vector<DWORD> GrabArea(HDC source, int x, int y, int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    HDC dc = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + width * height);
+    for (DWORD &pixel : pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+// The label area of the Next button holds what draw text paints for label there: the
+// screen is read, then draw text paints label on the button face in the same place and
+// the screen is read again.
+void ExpectNextButtonShows(HWND button, const char *label)
+{
+    RedrawWindow(GetParent(button), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(button, &client);
+    HDC dc = GetDC(button);
+    HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    SIZE size = MeasureGlyphText(dc, label);
+    int x = (client.right - size.cx) / 2;
+    int y = (client.bottom - size.cy) / 2;
+    std::vector<DWORD> shown = GrabArea(dc, x, y, size.cx, size.cy);
+
+    RECT area = {x, y, x + size.cx, y + size.cy};
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    DrawGlyphText(dc, x, y, label, 0);
+    std::vector<DWORD> painted = GrabArea(dc, x, y, size.cx, size.cy);
+    SelectObject(dc, previousFont);
+    ReleaseDC(button, dc);
+    InvalidateRect(button, nullptr, TRUE);
+
+    int ink = 0, different = 0;
+    for (size_t i = 0; i < painted.size(); ++i) {
+        ink += painted[i] == 0;
+        different += painted[i] != shown[i];
+    }
+    EXPECT_GT(ink, 50) << label;
+    EXPECT_EQ(0, different) << "pixels of \"" << label << "\" differ";
+}
+
+TEST_F(WizardPagesTest, NextReadsAgreeInstallOnTheLanguagePage)
+{
+    ExpectNextButtonShows(Item(IDC_NEXT), "下一步 Next");
+    GoToPage(3);
+    ExpectNextButtonShows(Item(IDC_NEXT), "同意/安装 Agree/Install");
+}
+
+TEST(SystemChineseVariant, NeedsADoubleByteCodePageAndTheChineseLanguage)
+{
+    EXPECT_EQ(1, ChineseVariantOf(1, 0x0804));
+    EXPECT_EQ(2, ChineseVariantOf(1, 0x0404));
+    EXPECT_EQ(2, ChineseVariantOf(1, 0x0C04));
+    EXPECT_EQ(1, ChineseVariantOf(1, 0x1004));
+    EXPECT_EQ(2, ChineseVariantOf(1, 0x1404));
+    EXPECT_EQ(0, ChineseVariantOf(0, 0x0804));
+    EXPECT_EQ(0, ChineseVariantOf(1, 0x0411));
+    EXPECT_EQ(0, ChineseVariantOf(1, 0x0412));
+}
+
+// The real program, started beside this test executable.
+class SetupProgramTest : public ::testing::Test {
+protected:
+    static std::string BesideTest(const char *relative)
+    {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        *strrchr(path, '\\') = '\0';
+        return std::string(path) + "\\" + relative;
+    }
+
+    bool Start(const std::string &program)
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::vector<char> command(program.begin(), program.end());
+        command.push_back('\0');
+        return CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process_) != 0;
+    }
+
+    static BOOL CALLBACK FindWizard(HWND window, LPARAM lParam)
+    {
+        SetupProgramTest *test = reinterpret_cast<SetupProgramTest *>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char caption[64] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        if (owner != test->process_.dwProcessId || lstrcmpA(caption, "Tovrana Smart Editor Installer") != 0 ||
+            !IsWindowVisible(window))
+            return TRUE;
+        test->wizard_ = window;
+        return FALSE;
+    }
+
+    // The wizard once it is on screen; under full emulation a program takes many seconds
+    // to show its window.
+    HWND WaitForWizard()
+    {
+        for (int waited = 0; !wizard_ && waited < 90000; waited += 100) {
+            EnumWindows(FindWizard, reinterpret_cast<LPARAM>(this));
+            if (!wizard_ && WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0)
+                break;
+        }
+        return wizard_;
+    }
+
+    // The exit code, or -1 when the program did not end in time (it is then stopped).
+    int ExitCode(DWORD milliseconds)
+    {
+        if (WaitForSingleObject(process_.hProcess, milliseconds) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.hProcess, 99);
+            return -1;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return static_cast<int>(code);
+    }
+
+    void TearDown() override
+    {
+        if (process_.hProcess) {
+            CloseHandle(process_.hThread);
+            CloseHandle(process_.hProcess);
+        }
+    }
+
+    PROCESS_INFORMATION process_ = {};
+    HWND wizard_ = nullptr;
+};
+
+TEST_F(SetupProgramTest, OpensOnTheFolderPageAndCancelEndsItWithExitCodeZero)
+{
+    ASSERT_TRUE(Start(BesideTest("..\\..\\TovraSetup.exe")));
+    ASSERT_NE(nullptr, WaitForWizard());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(wizard_, IDC_FOLDER_EDIT)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wizard_, IDC_DISPLAY_QUESTION)));
+    // The close box is the dialog's Cancel.
+    PostMessageA(wizard_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, ExitCode(60000));
+}
+
+// The program built without its glyph atlas: it ends at once, with no message to wait on.
+TEST_F(SetupProgramTest, WithoutItsAtlasTheProgramEndsWithExitCodeOne)
+{
+    ASSERT_TRUE(Start(BesideTest("setup_without_atlas.exe")));
+    EXPECT_EQ(1, ExitCode(60000));
+    EXPECT_EQ(nullptr, WaitForWizard());
+}
+
+} // namespace
