@@ -1,6 +1,6 @@
 // Host-side generator of the project's own sample product data: every file of the install
-// manifest except the glyph atlas (make-atlas writes that), and the speech-module package,
-// each under its manifest name in OUT_DIR.
+// manifest except the glyph atlas (make-atlas writes that), each under its manifest name in
+// OUT_DIR. The speech-module package is a real installer package, made by make-speech-package.
 //
 //   make-sample-data SOURCES_DIR OUT_DIR
 //
@@ -1139,29 +1139,6 @@ bool MakeHelpFile(const Rule &, const std::string &, Bytes *out)
     return true;
 }
 
-// The speech-module installer: a stand-in with the header of a compound document (the
-// container of installer packages), a short note and program-like content.
-bool MakeSpeechPackage(const Rule &rule, const std::string &fileName, Bytes *out)
-{
-    const unsigned char signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    out->insert(out->end(), signature, signature + 8);
-    PutZeros(out, 16);
-    const unsigned words[] = {0x3E, 3, 0xFFFE, 9, 6};
-    for (unsigned word : words)
-        PutU16(out, word);
-    PutZeros(out, 6);
-    const uint32_t fields[] = {0, 1, 1, 0, 0x1000, 0xFFFFFFFE, 0, 0xFFFFFFFE, 0, 0};
-    for (uint32_t field : fields)
-        PutU32(out, field);
-    while (out->size() < 512)
-        PutU32(out, 0xFFFFFFFF);
-    PutText(out, std::string(rule.text) + " 5.1 for Tovra products\r\nStand-in package of the sample product data.\r\n");
-    PutZeros(out, 1024 - out->size());
-    Random random = SeededRandom(fileName);
-    PutMachineCode(out, &random, static_cast<size_t>(rule.number) * 1024);
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------
 // Dictionaries and tables of the input engine
 
@@ -1856,7 +1833,6 @@ const Rule kRules[] = {
     {"qnaux.exe", MakeProgram, 48, "Vardel-Quarn Keypad Helper"},
     {"docconv.dll", MakeProgram, 150, "Tovra Document Converter"},
     {"*.chm", MakeHelpFile, 0, nullptr},
-    {TOVRA_SPEECH_PACKAGE_FILE, MakeSpeechPackage, 1536, "Tovra Speech Module"},
     // dictionaries and tables of the input engine
     {"pykeys.dic", MakeSyllableKeys, 0, nullptr},
     {"pyextra.dic", MakeSyllableCharacters, 0, nullptr},
@@ -1933,7 +1909,6 @@ int main(int argc, char **argv)
         return 1;
     }
     std::vector<std::string> files(std::begin(kManifestFiles), std::end(kManifestFiles));
-    files.push_back(TOVRA_SPEECH_PACKAGE_FILE);
     int failed = 0;
     for (const std::string &name : files) {
         if (name == kAtlasFile)
