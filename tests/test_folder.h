@@ -10,6 +10,8 @@
 const DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
 // A new empty folder under the temporary folder, named after the test and the process.
+// Wine numbers processes afresh in each session, so a folder left by a run that was killed
+// may carry the same name: the serial moves on past it.
 inline bool MakeTestFolder(std::string &folder, const char *name)
 {
     char temporary[MAX_PATH];
@@ -17,9 +19,15 @@ inline bool MakeTestFolder(std::string &folder, const char *name)
     if (length == 0 || length >= MAX_PATH)
         return false;
     static int serial;
-    folder = std::string(temporary) + "tovra-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-             std::to_string(++serial);
-    return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        folder = std::string(temporary) + "tovra-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(++serial);
+        if (CreateDirectoryA(folder.c_str(), nullptr))
+            return true;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 inline void RemoveTestFolder(const std::string &folder)

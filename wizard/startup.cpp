@@ -145,7 +145,7 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
         RunMainLoop();
         DestroyWindow(gMainWindow);
         gMainWindow = nullptr;
-        exitCode = 0;
+        exitCode = gInstallFailed ? 2 : 0;
     }
     ReleaseGlyphAtlas();
     return exitCode;

@@ -4,15 +4,11 @@
 #include <stdio.h>
 
 #include "install/payload.h"
+#include "wizard/install_trigger.h"
 #include "wizard/message_dialog.h"
 #include "wizard/owner_draw.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
-
-enum {
-    kAgreementPage = 2,
-    kLanguagePage = 3,
-};
 
 HWND OpenWizard(void)
 {
@@ -227,6 +223,14 @@ static void LeaveDisplayCheckPage(HWND dialog)
     SetUpPage(dialog, kAgreementPage);
 }
 
+/* The language page stays up while the install runs; the page number marks the run. */
+static void StartInstall(HWND dialog)
+{
+    SetUpPage(dialog, gPageNumber);
+    gPageNumber = kPageInstalling;
+    TriggerInstall(dialog);
+}
+
 static void GoNext(HWND dialog)
 {
     switch (gPageNumber) {
@@ -239,6 +243,9 @@ static void GoNext(HWND dialog)
     case kAgreementPage:
         gPageNumber = kLanguagePage;
         SetUpPage(dialog, kLanguagePage);
+        break;
+    default:
+        StartInstall(dialog);
         break;
     }
 }
@@ -284,6 +291,9 @@ static void RunWizardCommand(HWND dialog, int command)
         break;
     case IDCANCEL:
         CancelWizard();
+        break;
+    case IDC_BROWSE:
+        BrowseForFolder(dialog);
         break;
     case IDC_DESKTOP_ICON:
         RepaintControl(dialog, IDC_DESKTOP_ICON);

@@ -19,6 +19,7 @@ HBITMAP gAtlasBitmaps[4];
 HDC gAtlasDCs[4];
 HGDIOBJ gPreviousAtlasObjects[4];
 int gPageNumber;
+int gInstallFailed;
 int gAgreementTextFlag;
 
 const LanguageEntry kLanguageTable[kLanguageCount] = {

@@ -11,8 +11,15 @@ enum { kDefaultFolderNameBytes = 300 };
 
 enum Language { kLanguageEnglish = 0, kLanguageSimplified = 1, kLanguageTraditional = 2 };
 
-/* Page numbers besides 0 to 3 */
-enum { kPageInstalling = 99, kPageFinished = -1 };
+/* Page numbers: the four pages, then the install and the end */
+enum {
+    kFolderPage = 0,
+    kDisplayCheckPage = 1,
+    kAgreementPage = 2,
+    kLanguagePage = 3,
+    kPageInstalling = 99,
+    kPageFinished = -1,
+};
 
 extern HINSTANCE gInstance;
 extern int gNtFlag;                       /* VER_PLATFORM_WIN32_NT */
@@ -31,6 +38,7 @@ extern HBITMAP gAtlasBitmaps[4];
 extern HDC gAtlasDCs[4];
 extern HGDIOBJ gPreviousAtlasObjects[4];
 extern int gPageNumber;                   /* also the main loop's run flag */
+extern int gInstallFailed;                /* the install ran and failed: exit code 2 */
 extern int gAgreementTextFlag;            /* both agreement texts are in their controls */
 
 /* Static tables */

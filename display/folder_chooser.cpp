@@ -1,0 +1,81 @@
+#include "display/folder_chooser.h"
+
+#include <commdlg.h>
+#include <direct.h>
+#include <string.h>
+
+#include "wizard/owner_draw.h"
+#include "wizard/resource.h"
+#include "wizard/wizard_state.h"
+
+enum { kFileBufferCapacity = 128, kFolderListId = 1121 };
+static const char kChooserCaption[] = "Choose Destination Directory";
+
+/* The system titles the dialog "Open File" over the template's caption, which tells the
+   user what is asked. The Cancel button is painted like the wizard's own buttons, with
+   its bilingual label. */
+static BOOL InitChooser(HWND dialog)
+{
+    SetWindowTextA(dialog, kChooserCaption);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    SetWindowLongA(cancel, GWL_STYLE, GetWindowLongA(cancel, GWL_STYLE) | BS_OWNERDRAW);
+    SetFocus(GetDlgItem(dialog, kFolderListId));
+    return TRUE;
+}
+
+static BOOL DrawChooserItem(const DRAWITEMSTRUCT *item)
+{
+    switch (item->CtlID) {
+    case IDC_CHOOSER_FOLDERS_LABEL:
+    case IDC_CHOOSER_DRIVES_LABEL:
+    case IDCANCEL:
+        DrawButton(item);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+/* The old-style dialog keeps the process's current folder on the folder the user has
+   opened in its lists, so OK answers with that folder, not with a file. */
+static BOOL ConfirmCurrentFolder(HWND dialog)
+{
+    char folder[kPathBytes];
+    if (!_getcwd(folder, kPathBytes))
+        return FALSE;
+    size_t length = strlen(folder);
+    if (length > 0 && folder[length - 1] == '\\')
+        folder[length - 1] = '\0';
+    strcpy(gInstallFolder, folder);
+    EndDialog(dialog, 1);
+    return TRUE;
+}
+
+UINT_PTR CALLBACK FolderChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return InitChooser(dialog);
+    case WM_DRAWITEM:
+        return DrawChooserItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            return ConfirmCurrentFolder(dialog);
+        return FALSE;
+    }
+    return FALSE;
+}
+
+int ChooseFolder(HWND owner)
+{
+    char file[kPathBytes] = "";
+    OPENFILENAMEA request;
+    memset(&request, 0, sizeof request);
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFile = file;
+    request.nMaxFile = kFileBufferCapacity;
+    request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
+    request.lpfnHook = FolderChooserHook;
+    request.lpTemplateName = MAKEINTRESOURCEA(IDD_FOLDER_CHOOSER);
+    return GetOpenFileNameA(&request) ? 1 : 0;
+}

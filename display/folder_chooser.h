@@ -1,0 +1,14 @@
+/* The folder chooser: the system's old-style file-open dialog with a template of our own
+   (168) that leaves only the folder list, the drive list, OK and Cancel. */
+#ifndef TOVRA_FOLDER_CHOOSER_H
+#define TOVRA_FOLDER_CHOOSER_H
+
+#include <windows.h>
+
+/* Lets the user pick a folder. 1 when confirmed, with the folder (no trailing backslash)
+   in the install folder of the wizard state; 0 when cancelled, with nothing changed. */
+int ChooseFolder(HWND owner);
+
+UINT_PTR CALLBACK FolderChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

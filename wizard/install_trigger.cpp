@@ -1,0 +1,173 @@
+#include "wizard/install_trigger.h"
+
+#include <io.h>
+#include <shellapi.h>
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+
+#include "display/folder_chooser.h"
+#include "install/install_run.h"
+#include "install/manifest.h"
+#include "install/payload.h"
+#include "wizard/message_dialog.h"
+#include "wizard/resource.h"
+#include "wizard/wizard_dialog.h"
+#include "wizard/wizard_state.h"
+
+void BrowseForFolder(HWND dialog)
+{
+    if (!ChooseFolder(dialog))
+        return;
+    char text[kPathBytes + kDefaultFolderNameBytes];
+    snprintf(text, sizeof text, "%s\\%s", gInstallFolder, gDefaultFolderName);
+    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, text);
+}
+
+static size_t LongestManifestFileName()
+{
+    size_t longest = 0;
+    for (int i = 0; i < kManifestStepCount; ++i)
+        if (IsManifestRow(kManifestSteps[i]) && strlen(kManifestSteps[i].fileName) > longest)
+            longest = strlen(kManifestSteps[i].fileName);
+    return longest;
+}
+
+/* Every file of the install must fit the 260-byte path buffers; a folder too long for
+   that is refused here, not half-way through the install. */
+static int FolderLeavesRoomForFiles(const char *folder)
+{
+    return strlen(folder) + 1 + LongestManifestFileName() < size_t(kPathBytes);
+}
+
+/* A new folder gets a "doc" subfolder for the user's documents. */
+static void MakeDocumentsFolder(const char *folder)
+{
+    char documents[kPathBytes];
+    size_t length = strlen(folder);
+    const char *separator = length && folder[length - 1] == '\\' ? "" : "\\";
+    int written = snprintf(documents, sizeof documents, "%s%sdoc", folder, separator);
+    if (written > 0 && written < kPathBytes)
+        CreateDirectoryA(documents, nullptr);
+}
+
+/* An existing folder stays the process's current folder; a missing one is made. */
+static int PrepareInstallFolder()
+{
+    if (!FolderLeavesRoomForFiles(gInstallFolder))
+        return 0;
+    if (SetCurrentDirectoryA(gInstallFolder))
+        return 1;
+    if (!CreateDirectoryA(gInstallFolder, nullptr))
+        return 0;
+    MakeDocumentsFolder(gInstallFolder);
+    return 1;
+}
+
+/* Back on the language page with its buttons, so the user can correct the folder. */
+static void ReportBadFolder(HWND dialog)
+{
+    char english[128];
+    snprintf(english, sizeof english, "%s Please check folder path.", kMessageTable[kMessageCannotCreateFolder]);
+    ShowMessage("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", english, kMessageOk,
+                dialog);
+    gPageNumber = kLanguagePage;
+    SetUpPage(dialog, kLanguagePage);
+}
+
+static void TakeChoices(HWND dialog)
+{
+    gDesktopIconFlag = IsDlgButtonChecked(dialog, IDC_DESKTOP_ICON) == BST_CHECKED;
+    HWND languages = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    LRESULT selected = SendMessageA(languages, CB_GETCURSEL, 0, 0);
+    gForcedLanguage = int(SendMessageA(languages, CB_GETITEMDATA, WPARAM(selected), 0));
+}
+
+static void HideButtons(HWND dialog)
+{
+    static const int kHidden[] = {IDC_NEXT, IDC_BACK, IDCANCEL, IDC_BOTTOM_STRIP};
+    for (int id : kHidden) {
+        HWND control = GetDlgItem(dialog, id);
+        ShowWindow(control, SW_HIDE);
+        UpdateWindow(control);
+    }
+}
+
+/* The wait cursor only shows over our own window, so the pointer is brought there. */
+static void ShowBusy()
+{
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    RECT window;
+    POINT pointer;
+    if (!GetWindowRect(gMainWindow, &window) || !GetCursorPos(&pointer))
+        return;
+    if (!PtInRect(&window, pointer))
+        SetCursorPos(window.left + (window.right - window.left) / 2, window.top + (window.bottom - window.top) / 2);
+}
+
+/* Even a quick install keeps the wizard busy for a few seconds, so the user sees the
+   progress before the closing message. Sleeping between the clock readings leaves the
+   processor to others. */
+static void WaitForMinimumTime(time_t start)
+{
+    while (difftime(time(nullptr), start) < double(kMinimumInstallSeconds))
+        Sleep(50);
+}
+
+static void ReportResult(HWND dialog, int installed)
+{
+    if (!installed) {
+        ShowMessage("安装失败！请检查一下系统后，再重新安装。谢谢！",
+                    "Installation failed. Please check your system (quit all Tovra applications) and try again.",
+                    kMessageOk, dialog);
+        gInstallFailed = 1;
+        return;
+    }
+    ShowMessage("祝贺您：安装顺利完成！", "Congratulations! Installation Success!", kMessageOk, dialog);
+    if (ShowMessage("下面安装微软的语音模块 SAPI5.1.(安装时最好有系统管理员权限)",
+                    "Now install speech module SAPI5.1 from Microsoft. (Install with Administrator Right is "
+                    "Recommended)",
+                    kMessageOkCancel, gMainWindow) == IDOK)
+        OfferSpeechModule();
+}
+
+void TriggerInstall(HWND dialog)
+{
+    GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, gInstallFolder, kPathBytes);
+    if (!PrepareInstallFolder()) {
+        ReportBadFolder(dialog);
+        return;
+    }
+    TakeChoices(dialog);
+    HideButtons(dialog);
+    time_t start = time(nullptr);
+    ShowBusy();
+    int installed = InstallRun();
+    WaitForMinimumTime(start);
+    ReportResult(dialog, installed);
+    gPageNumber = kPageFinished;
+}
+
+/* Only a package this run wrote is opened: a file somebody else left at that path in the
+   temporary folder is not ours to start. */
+void OfferSpeechModule()
+{
+    void *buffer = HeapAlloc(GetProcessHeap(), 0, kSpeechPackageCapacity);
+    if (!buffer) {
+        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
+                    gMainWindow);
+        return;
+    }
+    char path[kPathBytes];
+    DWORD length = GetTempPathA(kPathBytes, path);
+    if (length == 0 || length >= kPathBytes)
+        strcpy(path, "C:\\");
+    if (strlen(path) + strlen(TOVRA_SPEECH_PACKAGE_FILE) < size_t(kPathBytes)) {
+        strcat(path, TOVRA_SPEECH_PACKAGE_FILE);
+        int written = ExtractPayload(IDR_SPEECH_PACKAGE, TOVRA_SPEECH_PACKAGE_FILE, buffer, kSpeechPackageCapacity, 0,
+                                     0, path);
+        if (written && _access(path, 0) == 0)
+            ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    HeapFree(GetProcessHeap(), 0, buffer);
+}
