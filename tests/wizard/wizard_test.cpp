@@ -59,15 +59,40 @@ TEST_F(WizardPagesTest, EachPageShowsItsOwnControlsAndBackFollows)
     ExpectPage(2);
     GoToPage(3);
     ExpectPage(3);
-    // Next on the language page belongs to the install run: it changes nothing here.
-    Command(IDC_NEXT);
-    ExpectPage(3);
     for (int page = 2; page >= 0; --page) {
         Command(IDC_BACK);
         ExpectPage(page);
     }
     Command(IDC_BACK);
     ExpectPage(0);
+}
+
+TEST_F(WizardPagesTest, AFolderThatCannotBeMadeLeadsBackToTheLanguagePage)
+{
+    GoToPage(3);
+    SetDlgItemTextA(wizard_, IDC_FOLDER_EDIT, "C:\\no such parent\\Tovra_Editor");
+    SeenMessage seen;
+    ArmMessageAnswer(kAnswerClick, IDOK, &seen);
+    Command(IDC_NEXT);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", seen.chinese);
+    EXPECT_EQ("Cannot create folder! Please check folder path.", seen.english);
+    ExpectPage(3);
+    EXPECT_TRUE(Visible(IDC_NEXT) && Visible(IDC_BACK) && Visible(IDCANCEL));
+    Command(IDC_BACK);
+    ExpectPage(2);
+
+    // A folder whose files would not fit the path buffers gets the same message, before
+    // anything is made.
+    GoToPage(3);
+    std::string deep = "C:\\" + std::string(230, 'd');
+    SetDlgItemTextA(wizard_, IDC_FOLDER_EDIT, deep.c_str());
+    SeenMessage again;
+    ArmMessageAnswer(kAnswerClick, IDOK, &again);
+    Command(IDC_NEXT);
+    EXPECT_EQ("Cannot create folder! Please check folder path.", again.english);
+    ExpectPage(3);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(deep.c_str()));
 }
 
 TEST_F(WizardPagesTest, OpensWithTheProposedFolderADesktopIconAndTheLanguageList)
