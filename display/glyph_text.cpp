@@ -5,8 +5,8 @@
 #include "wizard/wizard_state.h"
 
 enum {
-    kEuroLikeCode = 0xE946,      /* the one GBK character outside GB2312 that the atlas holds */
-    kEuroLikeCell = 7456,
+    kOutsideGb2312Code = 0xE946, /* the one GBK character outside GB2312 that the atlas holds */
+    kOutsideGb2312Cell = 7456,
     kBoxCornerCode = 0xA9A4,     /* the one row-9 box piece with a cell of its own */
     kBoxCornerCell = 7457,
     kFirstHanziCode = 0xB0A1,
@@ -63,8 +63,8 @@ void ReleaseGlyphAtlas(void)
 unsigned GlyphCellIndex(unsigned code)
 {
     code &= 0xFFFF;
-    if (code == kEuroLikeCode)
-        return kEuroLikeCell;
+    if (code == kOutsideGb2312Code)
+        return kOutsideGb2312Cell;
     if (code == kBoxCornerCode)
         return kBoxCornerCell;
 
