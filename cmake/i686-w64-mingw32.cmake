@@ -1,11 +1,4 @@
-# The product: 32-bit Windows, built with the posix-thread variant of mingw-w64.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
+# The product: 32-bit Windows.
 set(TOVRA_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOVRA_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOVRA_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOVRA_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOVRA_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
