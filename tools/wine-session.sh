@@ -36,6 +36,15 @@ wine_session_start() {
   wineserver -f -p </dev/null >/dev/null 2>&1 &
   wine_session_pids="$! $wine_session_pids"
   wineboot -i </dev/null >/dev/null 2>&1 || true
+  if [ -n "${DISPLAY:-}" ]; then
+    # Without a window manager Wine waits two seconds for every managed window that
+    # closes; the suite's windows need none of its management.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 || true
+    # The desktop process is started by the first program that makes a window and keeps
+    # that program's output pipe open, so ctest waits on it: start it here instead.
+    wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    wine_session_pids="$! $wine_session_pids"
+  fi
 }
 
 wine_session_stop() {
