@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= $(CURDIR)/build
 CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/host -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all host win32 win64 deps run test test64 bench clean
+.PHONY: all host win32 win64 deps run test test64 bench demo clean
 
 all: win32 win64
 
@@ -43,6 +43,12 @@ test64: deps
 bench: deps
 	$(MAKE) win64
 	BUILD=$(BUILD) tools/run-bench
+
+# The wizard walked end to end on Xvfb, with a picture of every page and message in
+# build/screenshots/.
+demo: deps
+	$(MAKE) win64
+	BUILD=$(BUILD) tools/run-demo
 
 clean:
 	rm -rf $(BUILD)

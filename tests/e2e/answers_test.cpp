@@ -1,0 +1,148 @@
+// The user's answers as the installed product sees them: the display check and the
+// language in the settings file, the old word base kept or replaced, the speech module
+// accepted.
+#include <map>
+
+#include "scenario.h"
+#include "test_folder.h"
+
+namespace {
+
+class AnswersScenario : public SetupScenario {
+protected:
+    void InstallInto(const std::string &folder, int displayAnswer)
+    {
+        TypeFolder(std::wstring(folder.begin(), folder.end()));
+        WalkToLanguagePage(displayAnswer);
+        ClickWindow(Item(IDC_NEXT));
+    }
+};
+
+TEST_F(AnswersScenario, DisplayAnswerNoAndTraditionalChineseReachTheSettingsWithoutDesktopIcons)
+{
+    const std::string folder = Folder("traditional", false);
+    Start();
+    TypeFolder(std::wstring(folder.begin(), folder.end()));
+    ClickWindow(Item(IDC_DESKTOP_ICON));
+    ASSERT_TRUE(WaitUntil([this] { return !Checked(Item(IDC_DESKTOP_ICON)); }, 5000));
+    ClickNext(1);
+    ClickWindow(Item(IDC_DISPLAY_NO));
+    ASSERT_TRUE(WaitUntil([this] { return Checked(Item(IDC_DISPLAY_NO)); }, 5000));
+    EXPECT_FALSE(Checked(Item(IDC_DISPLAY_YES)));
+    ClickNext(2);
+    ClickNext(3);
+    ChooseLanguageByClick(2);
+    Picture(&setup_, "page3-traditional-chosen");
+    ClickWindow(Item(IDC_NEXT));
+    FinishSuccessfulInstall(IDCANCEL);
+    ExpectExitCode(0);
+
+    SCOPED_TRACE("installed in " + folder);
+    ExpectManifestInstalled(folder, '1', 2);
+    ExpectSettings(folder, '1', 2);
+    ExpectProgramGroup(folder, column_);
+    ExpectNoDesktopShortcuts(column_);
+    ExpectRegistration(folder, classes_);
+}
+
+// The user's word base: the three files a user's own words live in, grown past what the
+// product ships (the index's first byte has its top bit set).
+const char *const kWordBaseFiles[] = {"CiZuFlat.igb", "pycizudic.idx", "py2_3ZiCi1stZuMu.idx"};
+
+TEST_F(AnswersScenario, ASecondInstallKeepsTheOldWordBaseOnNoAndReplacesItOnYes)
+{
+    const std::string folder = Folder("word base", false);
+    Start();
+    InstallInto(folder, IDC_DISPLAY_YES);
+    FinishSuccessfulInstall(IDCANCEL);
+    ExpectExitCode(0);
+    EndSetup(&setup_);
+
+    std::map<std::string, std::string> userFiles;
+    for (const char *name : kWordBaseFiles) {
+        userFiles[name] = std::string("\xC1 the user's own words in ") + name;
+        ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, name), userFiles[name]));
+    }
+    // Stale numbered copies of a dictionary go; a name outside the numbering stays.
+    ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "pykeys.dic0101"), "stale"));
+    SetFileAttributesA(InstalledFile(folder, "pykeys.dic0101").c_str(), kReadOnlyHidden);
+    ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "pykeys.dic0000"), "not a copy"));
+
+    {
+        SCOPED_TRACE("answered No");
+        Start();
+        InstallInto(folder, IDC_DISPLAY_YES);
+        ShownMessage question = NextMessage(kInstallWait);
+        ASSERT_TRUE(question.dialog);
+        ExpectMessage(question, kWordBaseChinese, kWordBaseEnglish, {IDYES, IDNO});
+        Picture(&setup_, "message-old-word-base");
+        ASSERT_TRUE(ClickAnswer(question, IDNO));
+        FinishSuccessfulInstall(IDCANCEL);
+        ExpectExitCode(0);
+        EndSetup(&setup_);
+        for (const char *name : kWordBaseFiles)
+            EXPECT_EQ(userFiles[name], ReadWholeFile(InstalledFile(folder, name))) << name;
+        EXPECT_FALSE(FileExists(InstalledFile(folder, "pykeys.dic0101")));
+        EXPECT_EQ("not a copy", ReadWholeFile(InstalledFile(folder, "pykeys.dic0000")));
+        ExpectManifestInstalled(folder, '0', 0, std::set<std::string>(std::begin(kWordBaseFiles), std::end(kWordBaseFiles)));
+    }
+    {
+        SCOPED_TRACE("answered Yes, by Enter on the focused Yes");
+        Start();
+        InstallInto(folder, IDC_DISPLAY_YES);
+        ShownMessage question = NextMessage(kInstallWait);
+        ASSERT_TRUE(question.dialog);
+        ExpectMessage(question, kWordBaseChinese, kWordBaseEnglish, {IDYES, IDNO});
+        EXPECT_EQ(IDYES, question.focus);
+        ASSERT_TRUE(KeyAnswer(question, VK_RETURN));
+        FinishSuccessfulInstall(IDCANCEL);
+        ExpectExitCode(0);
+        ExpectInstalled(folder, '0', 0, true);
+    }
+}
+
+TEST_F(AnswersScenario, TheSpeechModuleAcceptedIsWrittenToTheTemporaryFolderAndOpened)
+{
+    const std::string folder = Folder("speech", false);
+    Start();
+    InstallInto(folder, IDC_DISPLAY_YES);
+    ShownMessage success = NextMessage(kInstallWait);
+    ASSERT_TRUE(success.dialog);
+    ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
+    ASSERT_TRUE(ClickAnswer(success, IDOK));
+    ShownMessage speech = NextMessage();
+    ASSERT_TRUE(speech.dialog);
+    ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
+    ASSERT_TRUE(ClickAnswer(speech, IDOK));
+
+    // The wizard does not wait for the installer it opens: its children are watched until
+    // the installer shows among them. Wine's desktop process may be a child of the wizard
+    // too; it is left alone.
+    const DWORD wizard = setup_.info.dwProcessId;
+    std::map<DWORD, std::string> started;
+    DWORD installer = 0;
+    WaitUntil(
+        [&] {
+            for (const auto &child : ChildrenOf(wizard)) {
+                started.insert(child);
+                if (IsInstaller(child.second))
+                    installer = child.first;
+            }
+            return installer != 0;
+        },
+        kExitWait);
+    if (installer)
+        StopProcessTree(installer);
+
+    ExpectExitCode(0);
+    std::string package = ReadWholeFile(SpeechPackagePath());
+    EXPECT_TRUE(package == ReadWholeFile(ProductFile("Sapi51forTovra.msi")))
+        << SpeechPackagePath() << " is not the product's package (" << package.size() << " bytes)";
+    std::string names;
+    for (const auto &child : started)
+        names += " " + child.second;
+    EXPECT_NE(0u, installer) << "the package was not opened; the wizard started:" << names;
+    ExpectInstalled(folder, '0', 0, true);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+// The program on simplified and traditional Chinese systems: the program group and the
+// shortcuts take the names of the system's own script, and a folder may carry Chinese
+// characters or blanks. Each runs under its own LANG, which sets Wine's ANSI code page
+// for the driver and the program alike.
+#include "scenario.h"
+#include "test_folder.h"
+
+namespace {
+
+class ChineseSystemScenario : public SetupScenario {
+protected:
+    // The language by keyboard: Tab to the list and Down to the entry.
+    void ChooseLanguageByKeys(int position)
+    {
+        ASSERT_TRUE(TabTo(setup_, IDC_LANGUAGE_LIST));
+        HWND list = Item(IDC_LANGUAGE_LIST);
+        for (int i = 0; i < position; ++i)
+            PressKey(VK_DOWN);
+        ASSERT_TRUE(WaitUntil(
+            [list, position] {
+                DWORD_PTR selected = 0;
+                SendMessageTimeoutA(list, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
+                return static_cast<int>(selected) == position;
+            },
+            5000));
+    }
+
+    std::wstring Wide(const std::string &text)
+    {
+        wchar_t wide[MAX_PATH] = L"";
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
+        return wide;
+    }
+
+    void InstallWithLanguage(int language)
+    {
+        WalkToLanguagePage(IDC_DISPLAY_YES);
+        ChooseLanguageByKeys(language);
+        ClickWindow(Item(IDC_NEXT));
+        FinishSuccessfulInstall(IDCANCEL);
+        ExpectExitCode(0);
+    }
+};
+
+class SimplifiedChineseSystem : public ChineseSystemScenario {};
+
+TEST_F(SimplifiedChineseSystem, NamesAreGbkAndTheFolderMayBeChinese)
+{
+    if (GetACP() != 936)
+        GTEST_SKIP() << "runs under LANG=zh_CN.UTF-8 (code page 936)";
+    ASSERT_EQ(1, column_);
+    const std::string parent = Folder("中文目录", true);
+    const std::string folder = parent + "\\编辑器";
+    Start();
+    // Wine hands a typed Chinese character to an ANSI edit as two question marks, so the
+    // name is pasted, as a user of a system without that keyboard would.
+    PasteFolder(Wide(folder));
+    InstallWithLanguage(1);
+    EXPECT_TRUE(FileExists(folder + "\\doc"));
+    ExpectInstalled(folder, '0', 1, true);
+}
+
+class TraditionalChineseSystem : public ChineseSystemScenario {};
+
+TEST_F(TraditionalChineseSystem, NamesAreBig5AndTheFolderMayHaveBlanks)
+{
+    if (GetACP() != 950)
+        GTEST_SKIP() << "runs under LANG=zh_TW.UTF-8 (code page 950)";
+    ASSERT_EQ(2, column_);
+    const std::string folder = Folder("Program Files", true) + "\\Tovra Smart Editor";
+    Start();
+    TypeFolder(Wide(folder));
+    InstallWithLanguage(2);
+    ExpectInstalled(folder, '0', 2, true);
+}
+
+} // namespace

@@ -1,0 +1,341 @@
+#include "install_checks.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include "driver_options.h"
+#include "install/manifest.h"
+#include "install/payload_limits.h"
+#include "install/shortcut_reader.h"
+#include "test_folder.h"
+
+namespace {
+
+const DWORD kCheckedAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+const char kSettingsFile[] = "cendraui.ini";
+const char kEditorClass[] = "{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}";
+const char kServerClass[] = "{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}";
+
+bool ReadFileBytes(const std::string &path, std::string *bytes)
+{
+    bytes->clear();
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->append(chunk, got);
+    fclose(file);
+    return true;
+}
+
+DWORD AttributesWanted(const ManifestStep &row)
+{
+    return (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
+}
+
+// The shipped template ends with its "[Config]" section holding "UseBmpFont=0"; the
+// update rewrites that value in place and appends the language after two blank lines.
+std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int language)
+{
+    const std::string tail = "[Config]\r\nUseBmpFont=0\r\n\r\n";
+    if (shipped.size() < tail.size() || shipped.compare(shipped.size() - tail.size(), tail.size(), tail) != 0)
+        return "(the product's settings template does not end in its [Config] section)";
+    return shipped.substr(0, shipped.size() - tail.size()) + "[Config]\r\nUseBmpFont=" + useBmpFont +
+           "\r\n\r\n\r\nForceLanguage=" + std::to_string(language) + "\r\n";
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string GroupFolder(int column)
+{
+    return ShellFolder(CSIDL_PROGRAMS) + "\\" + ProductName(kInstalledProduct, kDisplayName, column);
+}
+
+std::string GroupShortcut(int column, int field)
+{
+    return GroupFolder(column) + "\\" + ProductName(kInstalledProduct, field, column) + ".lnk";
+}
+
+std::string DesktopShortcut(int product, int column)
+{
+    return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + ProductName(product, kShortcutName, column) + ".lnk";
+}
+
+void ExpectShortcut(const std::string &link, const std::string &target, const std::string &description)
+{
+    SCOPED_TRACE("shortcut " + link);
+    LinkFields fields = ReadShortcut(link);
+    ASSERT_TRUE(fields.loaded) << "the shortcut is missing or unreadable";
+    EXPECT_EQ(target, fields.target);
+    EXPECT_EQ(description, fields.description);
+    EXPECT_EQ(target.substr(0, target.rfind('\\')), fields.workingFolder);
+    EXPECT_EQ(target, fields.iconPath);
+    EXPECT_EQ(0, fields.iconIndex);
+}
+
+bool ClassKeyExists(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The default or named value of a key under HKEY_CLASSES_ROOT, "(missing)" when absent.
+std::string ClassValue(const std::string &path, const char *name = "")
+{
+    char data[1024] = "";
+    DWORD size = sizeof data - 1, type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "(missing)";
+    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return "(missing)";
+    if (type != REG_SZ)
+        return "(not text)";
+    data[size] = '\0';
+    return data;
+}
+
+std::string ShortPath(const std::string &path)
+{
+    char shortPath[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? shortPath : "";
+}
+
+void DeleteClassTree(const char *path)
+{
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, path);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, path);
+}
+
+// The products that get a desktop shortcut.
+const int kDesktopProducts[] = {kProductNotes, kInstalledProduct};
+
+const char *const kRegisteredKeys[] = {
+    "TVREditor.Document",
+    "TVREdit.Document",
+    "DeVud.Document.1",
+    "CLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}",
+    "CLSID\\{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}",
+};
+
+void CopyShortcut(const std::string &link, const std::string &destination, const std::string &name)
+{
+    if (FileExists(link))
+        CopyFileA(link.c_str(), (destination + "\\" + name).c_str(), FALSE);
+}
+
+} // namespace
+
+int SystemNameColumn()
+{
+    switch (GetACP()) {
+    case 936:
+        return 1;
+    case 950:
+        return 2;
+    }
+    return 0;
+}
+
+std::string ProductFile(const char *name)
+{
+    return gOptions.productFiles + "\\" + name;
+}
+
+std::string InstalledFile(const std::string &folder, const char *name)
+{
+    return folder + "\\" + name;
+}
+
+void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int language,
+                             const std::set<std::string> &skipped)
+{
+    DWORD installed = GetFileAttributesA(folder.c_str());
+    ASSERT_TRUE(installed != INVALID_FILE_ATTRIBUTES && (installed & FILE_ATTRIBUTE_DIRECTORY))
+        << "no install folder " << folder;
+    int rows = 0;
+    for (int i = 0; i < kManifestStepCount; ++i) {
+        const ManifestStep &row = kManifestSteps[i];
+        if (!IsManifestRow(row))
+            continue;
+        ++rows;
+        if (skipped.count(row.fileName))
+            continue;
+        SCOPED_TRACE(std::string("manifest file ") + row.fileName);
+        std::string product, installed;
+        ASSERT_TRUE(ReadFileBytes(ProductFile(row.fileName), &product)) << "no product file " << ProductFile(row.fileName);
+        if (row.fileName == std::string(kSettingsFile))
+            product = UpdatedSettings(product, useBmpFont, language);
+        std::string path = InstalledFile(folder, row.fileName);
+        if (!ReadFileBytes(path, &installed)) {
+            ADD_FAILURE() << "not installed: " << path;
+            continue;
+        }
+        // Whole files are compared without printing them: some are tens of megabytes.
+        EXPECT_TRUE(installed == product) << path << " differs from its product file (" << installed.size()
+                                          << " bytes installed, " << product.size() << " expected)";
+        EXPECT_EQ(AttributesWanted(row), GetFileAttributesA(path.c_str()) & kCheckedAttributes)
+            << path << ": read-only 1, hidden 2";
+    }
+    EXPECT_EQ(124, rows) << "manifest rows";
+}
+
+void ExpectSettings(const std::string &folder, char useBmpFont, int language)
+{
+    std::string path = InstalledFile(folder, kSettingsFile);
+    char value[64] = "";
+    GetPrivateProfileStringA("Config", "UseBmpFont", "(missing)", value, sizeof value, path.c_str());
+    EXPECT_EQ(std::string(1, useBmpFont), value) << path;
+    GetPrivateProfileStringA("Config", "ForceLanguage", "(missing)", value, sizeof value, path.c_str());
+    EXPECT_EQ(std::to_string(language), value) << path;
+}
+
+void ExpectProgramGroup(const std::string &folder, int column)
+{
+    DWORD group = GetFileAttributesA(GroupFolder(column).c_str());
+    ASSERT_TRUE(group != INVALID_FILE_ATTRIBUTES && (group & FILE_ATTRIBUTE_DIRECTORY))
+        << "no program group " << GroupFolder(column);
+    ExpectShortcut(GroupShortcut(column, kShortcutName),
+                   folder + "\\" + ProductName(kInstalledProduct, kExecutableFile, column),
+                   ProductName(kInstalledProduct, kShortcutName, column));
+    ExpectShortcut(GroupShortcut(column, kUninstallName),
+                   folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, column),
+                   ProductName(kInstalledProduct, kUninstallName, column));
+}
+
+void ExpectDesktopShortcuts(const std::string &folder, int column)
+{
+    for (int product : kDesktopProducts)
+        ExpectShortcut(DesktopShortcut(product, column),
+                       folder + "\\" + ProductName(product, kExecutableFile, column),
+                       ProductName(product, kShortcutName, column));
+}
+
+void ExpectNoDesktopShortcuts(int column)
+{
+    for (int product : kDesktopProducts)
+        EXPECT_FALSE(FileExists(DesktopShortcut(product, column))) << DesktopShortcut(product, column);
+}
+
+void ExpectNoShortcuts(int column)
+{
+    EXPECT_FALSE(FileExists(GroupFolder(column))) << GroupFolder(column);
+    ExpectNoDesktopShortcuts(column);
+}
+
+ClassesBefore NoteClasses()
+{
+    ClassesBefore before;
+    before.rtfExisted = ClassKeyExists(".rtf");
+    before.rtfType = ClassValue(".rtf");
+    before.rtfFileExisted = ClassKeyExists("rtffile");
+    return before;
+}
+
+void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
+{
+    std::string editor = ShortPath(folder + "\\tvredit.exe");
+    std::string server = ShortPath(folder + "\\DeVud.exe");
+    ASSERT_FALSE(editor.empty()) << "the editor is not installed";
+    ASSERT_FALSE(server.empty()) << "the DeVud server is not installed";
+    std::string editorClass = std::string("CLSID\\") + kEditorClass;
+    std::string serverClass = std::string("CLSID\\") + kServerClass;
+
+    EXPECT_EQ("Tovra Editor Document", ClassValue("TVREditor.Document"));
+    EXPECT_EQ("\"" + folder + "\\tvredit.exe\" \"%1\"", ClassValue("TVREditor.Document\\shell\\open\\command"));
+    EXPECT_EQ("TVREditor.Document", ClassValue(".rtf"));
+
+    EXPECT_EQ("TVREdit Document", ClassValue("TVREdit.Document"));
+    EXPECT_EQ(kEditorClass, ClassValue("TVREdit.Document\\CLSID"));
+    EXPECT_EQ(editor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ(editor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
+    EXPECT_EQ(editor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"", ClassValue("TVREdit.Document\\shell\\printto\\command"));
+    EXPECT_EQ("TVREdit Document", ClassValue(editorClass));
+    EXPECT_EQ("TVREdit.Document", ClassValue(editorClass + "\\ProgID"));
+    EXPECT_EQ(editor, ClassValue(editorClass + "\\LocalServer32"));
+    EXPECT_EQ("ole32.dll", ClassValue(editorClass + "\\InprocHandler32"));
+    EXPECT_EQ(editor + ",1", ClassValue(editorClass + "\\DefaultIcon"));
+    EXPECT_EQ("&Open,0,2", ClassValue(editorClass + "\\Verb\\1"));
+
+    EXPECT_EQ("DeVud Document", ClassValue("DeVud.Document.1"));
+    EXPECT_EQ(kServerClass, ClassValue("DeVud.Document.1\\CLSID"));
+    EXPECT_EQ(server, ClassValue(serverClass + "\\LocalServer32"));
+    EXPECT_EQ(server + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
+
+    // A system's own "rtffile" is left alone; without one the editor's takes its place.
+    if (!before.rtfFileExisted) {
+        EXPECT_EQ("Rich Text Document", ClassValue("rtffile"));
+        EXPECT_EQ(editor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
+        EXPECT_EQ(editor + ",1", ClassValue("rtffile\\DefaultIcon"));
+    }
+    if (!before.rtfExisted) {
+        EXPECT_EQ("(missing)", ClassValue(".rtf\\ShellNew", "Data"));
+    }
+}
+
+void ExpectNoRegistration()
+{
+    for (const char *key : kRegisteredKeys)
+        EXPECT_FALSE(ClassKeyExists(key)) << key;
+}
+
+bool RegistrationWritten()
+{
+    return ClassKeyExists("DeVud.Document.1\\shell\\printto\\command");
+}
+
+void RemoveShellItems(int column)
+{
+    for (int field : {kShortcutName, kUninstallName})
+        DeleteFileA(GroupShortcut(column, field).c_str());
+    RemoveDirectoryA(GroupFolder(column).c_str());
+    for (int product : kDesktopProducts)
+        DeleteFileA(DesktopShortcut(product, column).c_str());
+    for (const char *key : kRegisteredKeys)
+        DeleteClassTree(key);
+}
+
+void RestoreClasses(const ClassesBefore &before)
+{
+    if (!before.rtfExisted)
+        DeleteClassTree(".rtf");
+    else if (ClassValue(".rtf") != before.rtfType)
+        RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, before.rtfType.c_str(), 0);
+    if (!before.rtfFileExisted)
+        DeleteClassTree("rtffile");
+}
+
+void CopyShortcuts(int column, const std::string &destination)
+{
+    CreateDirectoryA(destination.c_str(), nullptr);
+    for (int field : {kShortcutName, kUninstallName})
+        CopyShortcut(GroupShortcut(column, field), destination,
+                     std::string("group-") + ProductName(kInstalledProduct, field, column) + ".lnk");
+    for (int product : kDesktopProducts)
+        CopyShortcut(DesktopShortcut(product, column), destination,
+                     std::string("desktop-") + ProductName(product, kShortcutName, column) + ".lnk");
+}
+
+std::string SpeechPackagePath()
+{
+    char temporary[MAX_PATH] = "";
+    DWORD length = GetTempPathA(MAX_PATH, temporary);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string("C:\\") + TOVRA_SPEECH_PACKAGE_FILE;
+    return std::string(temporary) + TOVRA_SPEECH_PACKAGE_FILE;
+}

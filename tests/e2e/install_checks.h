@@ -1,0 +1,56 @@
+// What an install leaves on the system, read back from outside the program: the files of
+// the install folder against the product files, the settings file, the shortcuts through
+// the shell's own link object, and the registration in the registry. Also what a test
+// must remove again so that no test depends on another's leftovers.
+#ifndef TOVRA_INSTALL_CHECKS_H
+#define TOVRA_INSTALL_CHECKS_H
+
+#include <set>
+#include <string>
+
+// The column of the product names that the program takes on this system, by the ANSI
+// code page it runs with: 0 English, 1 GBK, 2 Big5.
+int SystemNameColumn();
+
+std::string ProductFile(const char *name);
+std::string InstalledFile(const std::string &folder, const char *name);
+
+// Every manifest file but those in skipped is in folder, byte for byte its product file,
+// with exactly its read-only and hidden attributes; the settings file holds the two
+// choices on top of its template.
+void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int language,
+                             const std::set<std::string> &skipped = std::set<std::string>());
+void ExpectSettings(const std::string &folder, char useBmpFont, int language);
+
+// The program group with its two shortcuts into folder, named in the column of column.
+void ExpectProgramGroup(const std::string &folder, int column);
+// The two desktop shortcuts into folder; or none of them.
+void ExpectDesktopShortcuts(const std::string &folder, int column);
+void ExpectNoDesktopShortcuts(int column);
+void ExpectNoShortcuts(int column);
+
+// Registry state that an install may change and a test must give back.
+struct ClassesBefore {
+    bool rtfExisted = false;
+    std::string rtfType;
+    bool rtfFileExisted = false;
+};
+ClassesBefore NoteClasses();
+void ExpectRegistration(const std::string &folder, const ClassesBefore &before);
+void ExpectNoRegistration();
+// The registration's last entry is written: nothing of the install run is left to do.
+bool RegistrationWritten();
+
+// Removes the program group, the desktop shortcuts and the registration an install
+// made, and gives ".rtf" and "rtffile" back as they were.
+void RemoveShellItems(int column);
+void RestoreClasses(const ClassesBefore &before);
+
+// Copies the shortcuts, named "group-NAME" and "desktop-NAME", into a folder of the
+// Linux side's checker.
+void CopyShortcuts(int column, const std::string &destination);
+
+// The speech-module package where the program writes it.
+std::string SpeechPackagePath();
+
+#endif

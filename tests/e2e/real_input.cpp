@@ -1,0 +1,136 @@
+#include "real_input.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+INPUT KeyInput(WORD key, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+INPUT CharacterInput(wchar_t character, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = character;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | flags;
+    return input;
+}
+
+INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+// Absolute mouse positions are given in 65,536ths of the screen.
+INPUT MoveInput(POINT screen)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    return MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (screen.x * 65536 + width - 1) / width,
+                      (screen.y * 65536 + height - 1) / height);
+}
+
+// Two clicks close in time and place make a double click, which a check box with the
+// notify style reports instead of toggling; a user's separate clicks are further apart.
+void KeepClicksApart(POINT screen)
+{
+    static DWORD lastTime;
+    static POINT lastPoint = {-1000, -1000};
+    DWORD apart = GetDoubleClickTime() + 100;
+    bool nearby = abs(screen.x - lastPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                abs(screen.y - lastPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+    DWORD since = GetTickCount() - lastTime;
+    if (nearby && since < apart)
+        Sleep(apart - since);
+    lastTime = GetTickCount();
+    lastPoint = screen;
+}
+
+} // namespace
+
+bool BringToFront(HWND window)
+{
+    for (int tries = 0; tries < 100; ++tries) {
+        if (GetForegroundWindow() == window)
+            return true;
+        SetForegroundWindow(window);
+        Sleep(20);
+    }
+    return GetForegroundWindow() == window;
+}
+
+void PressKey(WORD key)
+{
+    INPUT inputs[] = {KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)};
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressKeyWith(WORD modifier, WORD key)
+{
+    INPUT inputs[] = {KeyInput(modifier, 0), KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP),
+                      KeyInput(modifier, KEYEVENTF_KEYUP)};
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+void TypeText(const wchar_t *text)
+{
+    for (const wchar_t *c = text; *c; ++c) {
+        INPUT inputs[] = {CharacterInput(*c, 0), CharacterInput(*c, KEYEVENTF_KEYUP)};
+        SendInput(2, inputs, sizeof(INPUT));
+    }
+}
+
+bool PasteText(const wchar_t *text)
+{
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!block)
+        return false;
+    memcpy(GlobalLock(block), text, bytes);
+    GlobalUnlock(block);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    if (!placed) {
+        GlobalFree(block);
+        return false;
+    }
+    PressKeyWith(VK_CONTROL, 'V');
+    return true;
+}
+
+void MoveMouseTo(POINT screen)
+{
+    INPUT move = MoveInput(screen);
+    SendInput(1, &move, sizeof(INPUT));
+}
+
+void ClickAt(POINT screen)
+{
+    KeepClicksApart(screen);
+    INPUT inputs[] = {MoveInput(screen), MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+void ClickWindow(HWND window)
+{
+    RECT area;
+    GetWindowRect(window, &area);
+    ClickAt({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
+}

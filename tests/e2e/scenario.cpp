@@ -1,0 +1,223 @@
+#include "scenario.h"
+
+#include <string.h>
+
+#include "driver_options.h"
+#include "test_folder.h"
+
+const char kSuccessChinese[] = "祝贺您：安装顺利完成！";
+const char kSuccessEnglish[] = "Congratulations! Installation Success!";
+const char kSpeechChinese[] = "下面安装微软的语音模块 SAPI5.1.(安装时最好有系统管理员权限)";
+const char kSpeechEnglish[] =
+    "Now install speech module SAPI5.1 from Microsoft. (Install with Administrator Right is Recommended)";
+const char kFailureChinese[] = "安装失败！请检查一下系统后，再重新安装。谢谢！";
+const char kFailureEnglish[] =
+    "Installation failed. Please check your system (quit all Tovra applications) and try again.";
+const char kFolderChinese[] = "无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。";
+const char kFolderEnglish[] = "Cannot create folder! Please check folder path.";
+const char kNoAnswerChinese[] = "请您回答提问.";
+const char kNoAnswerEnglish[] = "Please select a choice.";
+const char kWordBaseChinese[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
+const char kWordBaseEnglish[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+
+namespace {
+
+std::string Narrow(const std::wstring &text)
+{
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+// Each folder of path in turn, so that a scenario can ask for a nested one.
+void MakeFolders(const std::string &path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+struct ListSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindOpenList(HWND window, LPARAM lParam)
+{
+    ListSearch *search = reinterpret_cast<ListSearch *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[32] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (owner != search->process || !IsWindowVisible(window) || lstrcmpiA(name, "ComboLBox") != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+void SetupScenario::SetUp()
+{
+    ASSERT_FALSE(gOptions.setupProgram.empty()) << "no program to drive: --setup= or TOVRA_SETUP_EXE";
+    ASSERT_TRUE(FileExists(gOptions.setupProgram)) << gOptions.setupProgram;
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    setup_.name = std::string(test->test_suite_name()) + "-" + test->name();
+    column_ = SystemNameColumn();
+    // What an earlier, interrupted run may have left would make a check pass or fail.
+    RemoveShellItems(column_);
+    DeleteFileA(SpeechPackagePath().c_str());
+    classes_ = NoteClasses();
+    static int serial;
+    root_ = "C:\\tovra-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+}
+
+void SetupScenario::TearDown()
+{
+    EndSetup(&setup_);
+    RemoveShellItems(column_);
+    RestoreClasses(classes_);
+    DeleteFileA(SpeechPackagePath().c_str());
+    for (const std::string &folder : foldersToRemove_)
+        RemoveTestFolder(folder);
+    RemoveTestFolder(root_);
+}
+
+std::string SetupScenario::Folder(const std::string &name, bool make)
+{
+    std::string path = root_ + "\\" + name;
+    if (make)
+        MakeFolders(path);
+    else
+        CreateDirectoryA(root_.c_str(), nullptr);
+    return path;
+}
+
+void SetupScenario::Start(const char *currentFolder)
+{
+    ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open";
+    ASSERT_TRUE(WaitForPage(setup_, 0));
+    // The first program of a fresh Wine session may answer late; the folder page always
+    // proposes a folder.
+    ASSERT_TRUE(WaitUntil([this] { return !ControlText(Item(IDC_FOLDER_EDIT)).empty(); }, 30000))
+        << "the wizard does not answer";
+}
+
+void SetupScenario::ClickNext(int page)
+{
+    ClickWindow(Item(IDC_NEXT));
+    ASSERT_TRUE(WaitForPage(setup_, page)) << "page shown: " << PageShown(setup_);
+}
+
+void SetupScenario::TypeFolder(const std::wstring &folder)
+{
+    HWND edit = Item(IDC_FOLDER_EDIT);
+    ClickWindow(edit);
+    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000));
+    PressKey(VK_END);
+    PressKeyWith(VK_SHIFT, VK_HOME);
+    TypeText(folder.c_str());
+    std::string wanted = Narrow(folder);
+    ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
+        << "the folder edit reads " << ControlText(edit);
+}
+
+void SetupScenario::PasteFolder(const std::wstring &folder)
+{
+    HWND edit = Item(IDC_FOLDER_EDIT);
+    ClickWindow(edit);
+    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000));
+    PressKey(VK_END);
+    PressKeyWith(VK_SHIFT, VK_HOME);
+    ASSERT_TRUE(PasteText(folder.c_str()));
+    std::string wanted = Narrow(folder);
+    ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
+        << "the folder edit reads " << ControlText(edit);
+}
+
+void SetupScenario::ChooseLanguageByClick(int position)
+{
+    HWND combo = Item(IDC_LANGUAGE_LIST);
+    ClickWindow(combo);
+    ListSearch search = {setup_.info.dwProcessId, nullptr};
+    ASSERT_TRUE(WaitUntil(
+        [&search] {
+            EnumWindows(FindOpenList, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        5000))
+        << "the language list did not open";
+    Picture(&setup_, "language-list");
+    // Owner-drawn entries of fixed height, the first at the top of the open list.
+    DWORD_PTR height = 0;
+    SendMessageTimeoutA(combo, CB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height);
+    ASSERT_GT(height, 0u);
+    RECT client;
+    GetClientRect(search.found, &client);
+    POINT entry = {client.right / 2, static_cast<LONG>(position * height + height / 2)};
+    ClientToScreen(search.found, &entry);
+    ClickAt(entry);
+    ASSERT_TRUE(WaitUntil(
+        [combo, position] {
+            DWORD_PTR selected = 0;
+            SendMessageTimeoutA(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
+            return static_cast<int>(selected) == position;
+        },
+        5000))
+        << "position " << position << " was not selected";
+}
+
+void SetupScenario::WalkToLanguagePage(int answer)
+{
+    ClickNext(1);
+    ClickWindow(Item(answer));
+    ASSERT_TRUE(WaitUntil([this, answer] { return Checked(Item(answer)); }, 5000));
+    ClickNext(2);
+    ClickNext(3);
+}
+
+ShownMessage SetupScenario::NextMessage(DWORD milliseconds)
+{
+    ShownMessage message;
+    EXPECT_TRUE(WaitForMessage(&setup_, &message, milliseconds)) << "no message came";
+    return message;
+}
+
+void SetupScenario::ExpectMessage(const ShownMessage &message, const char *chinese, const char *english,
+                                  std::vector<int> buttons)
+{
+    EXPECT_EQ(chinese, message.chinese);
+    EXPECT_EQ(english, message.english);
+    EXPECT_TRUE(message.englishShown);
+    EXPECT_EQ(std::set<int>(buttons.begin(), buttons.end()), message.buttons);
+}
+
+void SetupScenario::FinishSuccessfulInstall(int speechAnswer)
+{
+    ShownMessage success = NextMessage(kInstallWait);
+    ASSERT_TRUE(success.dialog);
+    ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
+    Picture(&setup_, "message-success");
+    ASSERT_TRUE(ClickAnswer(success, IDOK));
+    ShownMessage speech = NextMessage();
+    ASSERT_TRUE(speech.dialog);
+    ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
+    Picture(&setup_, "message-speech-offer");
+    ASSERT_TRUE(ClickAnswer(speech, speechAnswer));
+}
+
+void SetupScenario::ExpectExitCode(int code)
+{
+    EXPECT_EQ(code, WaitForExit(&setup_, kExitWait));
+}
+
+void SetupScenario::ExpectInstalled(const std::string &folder, char useBmpFont, int language, bool desktopShortcuts)
+{
+    SCOPED_TRACE("installed in " + folder);
+    ExpectManifestInstalled(folder, useBmpFont, language);
+    ExpectSettings(folder, useBmpFont, language);
+    ExpectProgramGroup(folder, column_);
+    if (desktopShortcuts)
+        ExpectDesktopShortcuts(folder, column_);
+    ExpectRegistration(folder, classes_);
+}

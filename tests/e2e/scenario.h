@@ -1,0 +1,76 @@
+// One user's run of the program from start to end, and the state it must leave behind.
+// Each scenario starts from a system without the product's shortcuts, registration or
+// speech package, and removes everything it made, so no scenario depends on another.
+#ifndef TOVRA_SCENARIO_H
+#define TOVRA_SCENARIO_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install_checks.h"
+#include "real_input.h"
+#include "setup_driver.h"
+
+// Texts the program shows, in its own code page.
+extern const char kSuccessChinese[];
+extern const char kSuccessEnglish[];
+extern const char kSpeechChinese[];
+extern const char kSpeechEnglish[];
+extern const char kFailureChinese[];
+extern const char kFailureEnglish[];
+extern const char kFolderChinese[];
+extern const char kFolderEnglish[];
+extern const char kNoAnswerChinese[];
+extern const char kNoAnswerEnglish[];
+extern const char kWordBaseChinese[];
+extern const char kWordBaseEnglish[];
+
+// An install, from the press of Agree/Install to its first message, takes at least five
+// seconds by the program's design; the run itself is quick.
+const DWORD kInstallWait = 120000;
+const DWORD kExitWait = 30000;
+
+class SetupScenario : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A folder under this scenario's own root on drive C; made when make is set. The root
+    // goes when the scenario ends.
+    std::string Folder(const std::string &name, bool make);
+
+    void Start(const char *currentFolder = nullptr);
+    HWND Item(int id) const { return Control(setup_, id); }
+
+    // The walk by mouse: clicks Next and waits for page.
+    void ClickNext(int page);
+    // Replaces the folder text by typing (keys) or pasting it (Ctrl+V).
+    void TypeFolder(const std::wstring &folder);
+    void PasteFolder(const std::wstring &folder);
+    // The language list by mouse: opens the list and clicks the entry at position.
+    void ChooseLanguageByClick(int position);
+    // Walks from page 0 to page 3 by clicks, answering the display check with answer.
+    void WalkToLanguagePage(int answer);
+
+    // The next message, which must come within milliseconds.
+    ShownMessage NextMessage(DWORD milliseconds = 10000);
+    void ExpectMessage(const ShownMessage &message, const char *chinese, const char *english,
+                       std::vector<int> buttons);
+    // Answers the closing messages of a successful install: OK, then the speech-module
+    // offer with speechAnswer (1 or 2) by a click.
+    void FinishSuccessfulInstall(int speechAnswer);
+
+    void ExpectExitCode(int code);
+    // The whole product in folder, its settings, group, shortcuts and registration.
+    void ExpectInstalled(const std::string &folder, char useBmpFont, int language, bool desktopShortcuts);
+
+    SetupProcess setup_;
+    int column_ = 0;
+    ClassesBefore classes_;
+    std::string root_;
+    std::vector<std::string> foldersToRemove_;
+};
+
+#endif

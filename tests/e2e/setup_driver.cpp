@@ -1,0 +1,429 @@
+#include "setup_driver.h"
+
+#include <tlhelp32.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <vector>
+
+#include "driver_options.h"
+#include "real_input.h"
+#include "screenshot.h"
+
+namespace {
+
+const char kWizardCaption[] = "Tovrana Smart Editor Installer";
+const char kMessageCaption[] = "Vardel Install Message";
+const DWORD kPoll = 20;
+// Under full emulation a program takes many seconds to show its first window.
+const DWORD kWizardWait = 90000;
+const DWORD kAnswerWait = 10000;
+
+// The test display has no window manager, and Wine waits two seconds for one whenever a
+// managed top-level window is hidden or destroyed: every message the program closes would
+// cost that. Its windows are made unmanaged in the disposable prefix; what the program
+// does is the same either way.
+void MakeWindowsUnmanaged(const std::string &program)
+{
+    if (!RunningUnderWine())
+        return;
+    size_t slash = program.find_last_of("\\/");
+    std::string key = "Software\\Wine\\AppDefaults\\" + program.substr(slash == std::string::npos ? 0 : slash + 1) +
+                      "\\X11 Driver";
+    HKEY options;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &options, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(options, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE *>("N"), 2);
+    RegCloseKey(options);
+}
+
+struct WindowSearch {
+    DWORD process;
+    const char *caption;            // or null, then by the control
+    int control;
+    HWND found;
+};
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM lParam)
+{
+    WindowSearch *search = reinterpret_cast<WindowSearch *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window))
+        return TRUE;
+    if (search->caption) {
+        char caption[128] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        if (lstrcmpA(caption, search->caption) != 0)
+            return TRUE;
+    } else if (!GetDlgItem(window, search->control)) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+bool HasEnded(const SetupProcess &setup)
+{
+    return WaitForSingleObject(setup.info.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+bool IsGone(HWND dialog)
+{
+    return !IsWindow(dialog) || !IsWindowVisible(dialog);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+struct ShownArea {
+    DWORD process;
+    RECT area;
+    bool any;
+};
+
+BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam)
+{
+    ShownArea *shown = reinterpret_cast<ShownArea *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != shown->process || !IsWindowVisible(window))
+        return TRUE;
+    RECT r;
+    GetWindowRect(window, &r);
+    if (!shown->any)
+        shown->area = r;
+    else
+        UnionRect(&shown->area, &shown->area, &r);
+    shown->any = true;
+    return TRUE;
+}
+
+bool ReadWhole(const std::string &path, std::string *content)
+{
+    content->clear();
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        content->append(chunk, got);
+    fclose(file);
+    return true;
+}
+
+// Wine reports no processor times for another process; Linux does, in /proc/PID/stat,
+// fields 14 and 15 after the parenthesised name, in ticks of 10 ms. The program's Linux
+// process is the one whose command line carries the driver's mark.
+long long LinuxProcessorMilliseconds(const std::string &mark)
+{
+    const std::string nul(1, '\0');
+    const std::string wanted = nul + mark + nul; // Linux separates the arguments by NULs
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    long long milliseconds = -1;
+    do {
+        if (found.cFileName[0] < '1' || found.cFileName[0] > '9')
+            continue;
+        std::string folder = std::string("Z:\\proc\\") + found.cFileName;
+        std::string command, stat;
+        if (!ReadWhole(folder + "\\cmdline", &command) || command.find(wanted) == std::string::npos ||
+            !ReadWhole(folder + "\\stat", &stat) || stat.rfind(')') == std::string::npos)
+            continue;
+        unsigned long long user = 0, system = 0;
+        if (sscanf(stat.c_str() + stat.rfind(')') + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
+                   &system) == 2)
+            milliseconds = static_cast<long long>((user + system) * 10);
+        break;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return milliseconds;
+}
+
+} // namespace
+
+bool RunningUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::map<DWORD, std::string> ChildrenOf(DWORD process)
+{
+    std::map<DWORD, std::string> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == process)
+            children[entry.th32ProcessID] = entry.szExeFile;
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool IsInstaller(const std::string &program)
+{
+    return lstrcmpiA(program.c_str(), "msiexec.exe") == 0;
+}
+
+void StopProcessTree(DWORD process)
+{
+    for (const auto &child : ChildrenOf(process))
+        StopProcessTree(child.first);
+    HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+    if (handle) {
+        TerminateProcess(handle, 1);
+        WaitForSingleObject(handle, 5000);
+        CloseHandle(handle);
+    }
+}
+
+long long ProcessorMilliseconds(const SetupProcess &setup)
+{
+    if (RunningUnderWine())
+        return LinuxProcessorMilliseconds(setup.mark);
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(setup.info.hProcess, &created, &ended, &kernel, &user))
+        return -1;
+    ULARGE_INTEGER k = {{kernel.dwLowDateTime, kernel.dwHighDateTime}};
+    ULARGE_INTEGER u = {{user.dwLowDateTime, user.dwHighDateTime}};
+    return static_cast<long long>((k.QuadPart + u.QuadPart) / 10000);
+}
+
+bool StartSetup(SetupProcess *setup, const char *currentFolder)
+{
+    const std::string &program = gOptions.setupProgram;
+    MakeWindowsUnmanaged(program);
+    // The program reads no command line; a mark on it names the process for the driver.
+    static int serial;
+    setup->mark = "e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string line = "\"" + program + "\" " + setup->mark;
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &startup,
+                        &setup->info)) {
+        fprintf(stderr, "e2e: cannot start %s (error %lu)\n", program.c_str(), GetLastError());
+        return false;
+    }
+    WaitUntil(
+        [setup] {
+            setup->wizard = FindShownWindowOf(setup->info.dwProcessId, kWizardCaption);
+            return setup->wizard != nullptr || HasEnded(*setup);
+        },
+        kWizardWait);
+    // The first program of a fresh Wine session waits a while on the system before it
+    // answers anything.
+    if (setup->wizard)
+        WaitForInputIdle(setup->info.hProcess, kWizardWait);
+    return setup->wizard != nullptr;
+}
+
+int WaitForExit(SetupProcess *setup, DWORD milliseconds)
+{
+    if (!setup->info.hProcess || WaitForSingleObject(setup->info.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(setup->info.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void EndSetup(SetupProcess *setup)
+{
+    if (setup->info.hProcess) {
+        // An installer the program opened is stopped with it; Wine's desktop process,
+        // which the first program of a session starts, is left alone.
+        for (const auto &child : ChildrenOf(setup->info.dwProcessId))
+            if (IsInstaller(child.second))
+                StopProcessTree(child.first);
+        if (!HasEnded(*setup))
+            TerminateProcess(setup->info.hProcess, 99);
+        WaitForSingleObject(setup->info.hProcess, 5000);
+        CloseHandle(setup->info.hThread);
+        CloseHandle(setup->info.hProcess);
+    }
+    setup->info = PROCESS_INFORMATION();
+    setup->wizard = nullptr;
+}
+
+HWND FindShownWindowOf(DWORD process, const char *caption)
+{
+    WindowSearch search = {process, caption, 0, nullptr};
+    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindShownDialogOf(DWORD process, int id)
+{
+    WindowSearch search = {process, nullptr, id, nullptr};
+    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(kPoll);
+    }
+}
+
+HWND Control(const SetupProcess &setup, int id)
+{
+    return GetDlgItem(setup.wizard, id);
+}
+
+bool Shown(const SetupProcess &setup, int id)
+{
+    return IsWindowVisible(Control(setup, id)) != 0;
+}
+
+bool Checked(HWND control)
+{
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_NORMAL, 10000, &state);
+    return state == BST_CHECKED;
+}
+
+// Edit controls keep their text to themselves: it is asked for, not read from the window.
+std::string ControlText(HWND control)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
+    return text;
+}
+
+int FocusedId(HWND window)
+{
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) || !thread.hwndFocus)
+        return 0;
+    return GetDlgCtrlID(thread.hwndFocus);
+}
+
+int PageShown(const SetupProcess &setup)
+{
+    static const int kPageMarks[] = {IDC_FOLDER_EDIT, IDC_DISPLAY_YES, IDC_SHOW_ENGLISH, IDC_LANGUAGE_LIST};
+    int page = -1;
+    for (int p = 0; p < 4; ++p) {
+        if (!Shown(setup, kPageMarks[p]))
+            continue;
+        if (page >= 0)
+            return -1;
+        page = p;
+    }
+    return page;
+}
+
+bool WaitForPage(const SetupProcess &setup, int page)
+{
+    return WaitUntil([&setup, page] { return PageShown(setup) == page; }, 5000);
+}
+
+bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds)
+{
+    *message = ShownMessage();
+    HWND dialog = nullptr;
+    WaitUntil(
+        [setup, &dialog] {
+            dialog = FindShownWindowOf(setup->info.dwProcessId, kMessageCaption);
+            return dialog != nullptr || HasEnded(*setup);
+        },
+        milliseconds);
+    if (!dialog)
+        return false;
+    message->dialog = dialog;
+    message->chinese = WindowText(GetDlgItem(dialog, IDC_MESSAGE_CHINESE));
+    message->english = WindowText(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH));
+    message->englishShown = IsWindowVisible(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH)) != 0;
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (IsWindowVisible(GetDlgItem(dialog, id)))
+            message->buttons.insert(id);
+    message->focus = FocusedId(dialog);
+    return true;
+}
+
+bool ClickAnswer(const ShownMessage &message, int button)
+{
+    HWND target = GetDlgItem(message.dialog, button);
+    RECT area;
+    GetWindowRect(target, &area);
+    POINT middle = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    // A click goes to whatever window lies under the pointer at that moment.
+    if (!WaitUntil([target, middle] { return WindowFromPoint(middle) == target; }, kAnswerWait)) {
+        fprintf(stderr, "e2e: button %d of the message is not under the pointer's target point\n", button);
+        return false;
+    }
+    ClickAt(middle);
+    if (WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait))
+        return true;
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(message.dialog, nullptr), &thread);
+    POINT pointer;
+    GetCursorPos(&pointer);
+    fprintf(stderr, "e2e: the click on button %d at %ld,%ld did not answer the message: pointer %ld,%ld, capture %p "
+            "(button %p), foreground %p (dialog %p)\n", button, middle.x, middle.y, pointer.x, pointer.y,
+            static_cast<void *>(thread.hwndCapture), static_cast<void *>(target),
+            static_cast<void *>(GetForegroundWindow()), static_cast<void *>(message.dialog));
+    return false;
+}
+
+bool KeyAnswer(const ShownMessage &message, WORD key)
+{
+    if (!BringToFront(message.dialog))
+        return false;
+    PressKey(key);
+    return WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait);
+}
+
+bool TabTo(const SetupProcess &setup, int id)
+{
+    if (!BringToFront(setup.wizard))
+        return false;
+    for (int presses = 0; presses < 30; ++presses) {
+        int before = FocusedId(setup.wizard);
+        if (before == id)
+            return true;
+        PressKey(VK_TAB);
+        WaitUntil([&setup, before] { return FocusedId(setup.wizard) != before; }, 2000);
+    }
+    return FocusedId(setup.wizard) == id;
+}
+
+void Picture(SetupProcess *setup, const char *step)
+{
+    if (gOptions.screenshots.empty() || !setup->info.hProcess)
+        return;
+    // Pictures are for people: let the program finish painting what it just showed.
+    Sleep(400);
+    ShownArea shown = {setup->info.dwProcessId, {}, false};
+    EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&shown));
+    if (!shown.any)
+        return;
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&shown.area, &shown.area, &screen);
+    char name[64];
+    snprintf(name, sizeof name, "-%02d-", ++setup->pictures);
+    std::string path = gOptions.screenshots + "\\" + setup->name + name + step + ".png";
+    if (!SaveScreenArea(shown.area, path))
+        fprintf(stderr, "e2e: cannot save the picture %s\n", path.c_str());
+}

@@ -1,0 +1,89 @@
+// The program under test as a user meets it: started as its own process, found by its
+// window, watched from outside (what is shown, what has the focus) and waited for until
+// it ends. Nothing here reaches into the program; controls are read with the messages
+// any other program may send them.
+#ifndef TOVRA_SETUP_DRIVER_H
+#define TOVRA_SETUP_DRIVER_H
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "wizard/resource.h"
+
+struct SetupProcess {
+    PROCESS_INFORMATION info = {};
+    std::string mark;               // names the process on its command line
+    HWND wizard = nullptr;
+    std::string name;               // prefix of its pictures
+    int pictures = 0;
+};
+
+bool RunningUnderWine();
+
+// Processes whose parent is process, by identifier, with their program names.
+std::map<DWORD, std::string> ChildrenOf(DWORD process);
+bool IsInstaller(const std::string &program);
+// Stops process and what it started.
+void StopProcessTree(DWORD process);
+
+// Starts the program with currentFolder as its current folder (none: the driver's) and
+// waits until its wizard is on screen.
+bool StartSetup(SetupProcess *setup, const char *currentFolder = nullptr);
+
+// The exit code, or -1 when the program has not ended within milliseconds.
+int WaitForExit(SetupProcess *setup, DWORD milliseconds);
+
+// Stops the program if it is still running, and lets go of it.
+void EndSetup(SetupProcess *setup);
+
+// The processor time the program has used so far, in milliseconds; -1 when unknown.
+long long ProcessorMilliseconds(const SetupProcess &setup);
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds);
+
+// A shown top-level window of process with this caption, or null.
+HWND FindShownWindowOf(DWORD process, const char *caption);
+// A shown top-level window of process that has a control with identifier id, or null.
+HWND FindShownDialogOf(DWORD process, int id);
+
+HWND Control(const SetupProcess &setup, int id);
+bool Shown(const SetupProcess &setup, int id);
+bool Checked(HWND control);
+std::string ControlText(HWND control);
+// The control of window's thread that has the keyboard focus, by its identifier.
+int FocusedId(HWND window);
+
+// The wizard page on screen (0 to 3) by the controls shown, or -1 for none.
+int PageShown(const SetupProcess &setup);
+bool WaitForPage(const SetupProcess &setup, int page);
+
+// A message dialog as the user sees it.
+struct ShownMessage {
+    HWND dialog = nullptr;
+    std::string chinese;            // window text of the Chinese line (1013), in the ANSI code page
+    std::string english;            // the English line (1028)
+    bool englishShown = false;
+    std::set<int> buttons;          // the shown buttons among 1, 2, 6 and 7
+    int focus = 0;
+};
+
+// Waits for the next message dialog of the program; false when none comes in time or
+// the program ends first.
+bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds);
+// Presses a button of the message with a real click, and waits for the dialog to go.
+bool ClickAnswer(const ShownMessage &message, int button);
+// Answers the message with a key, and waits for the dialog to go.
+bool KeyAnswer(const ShownMessage &message, WORD key);
+
+// Presses Tab until control id has the focus; false when the tab order never reaches it.
+bool TabTo(const SetupProcess &setup, int id);
+
+// With a picture folder given, saves what the screen shows of the program's windows as
+// the next picture of this run, named after the step.
+void Picture(SetupProcess *setup, const char *step);
+
+#endif
