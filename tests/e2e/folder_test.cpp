@@ -51,7 +51,8 @@ protected:
         ASSERT_TRUE(ClickAnswer(refused, IDOK));
         ASSERT_TRUE(WaitForPage(setup_, 3));
         for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
-            EXPECT_TRUE(Shown(setup_, id) && IsWindowEnabled(Item(id))) << "button " << id;
+            EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
+                << "button " << id;
         EXPECT_FALSE(Shown(setup_, IDC_PROGRESS));
         EXPECT_FALSE(IsFolder(folder));
         // Back walks down the pages that exist, to the folder page.
