@@ -104,22 +104,29 @@ static int IsButtonShown(HWND dialog, int id)
     return button && (GetWindowLongPtrA(button, GWL_STYLE) & WS_VISIBLE);
 }
 
-/* The answer a command gives, or 0 for none. A shown button answers for itself. Enter
-   (IDOK) and Escape or the close box (IDCANCEL) may name a button this message does not
-   show: then Enter presses the focused Yes or No, and Escape takes the answer that
-   changes nothing (No, or the OK of a plain message). */
+static int IsAnswerButton(int id)
+{
+    return id == IDOK || id == IDCANCEL || id == IDYES || id == IDNO;
+}
+
+/* The answer a command gives, or 0 for none. The dialog manager turns Enter into IDOK
+   whichever owner-drawn button has the focus, so IDOK answers with the focused button
+   when that is another shown one: Enter on a focused Cancel must not mean OK. A click
+   moves the focus onto its button first, so a click on OK still answers OK. Escape or the
+   close box (IDCANCEL) on a message without Cancel takes the answer that changes
+   nothing (No, or the OK of a plain message). */
 static int AnswerOfCommand(HWND dialog, int command)
 {
-    if (command != IDOK && command != IDCANCEL && command != IDYES && command != IDNO)
+    if (!IsAnswerButton(command))
         return 0;
-    if (IsButtonShown(dialog, command))
-        return command;
     if (command == IDOK) {
         int focus = GetDlgCtrlID(GetFocus());
-        if ((focus == IDYES || focus == IDNO) && IsButtonShown(dialog, focus))
+        if (focus != IDOK && IsAnswerButton(focus) && IsButtonShown(dialog, focus))
             return focus;
-        return 0;
+        return IsButtonShown(dialog, IDOK) ? IDOK : 0;
     }
+    if (IsButtonShown(dialog, command))
+        return command;
     if (command == IDCANCEL)
         return IsButtonShown(dialog, IDNO) ? IDNO : IDOK;
     return 0;

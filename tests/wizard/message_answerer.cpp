@@ -88,6 +88,10 @@ VOID CALLBACK AnswerOnTick(HWND, UINT, UINT_PTR timer, DWORD)
     case kAnswerClose:
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
+    case kAnswerEnterOn:
+        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, gValue)), TRUE);
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+        break;
     }
 }
 

@@ -23,10 +23,11 @@ struct SeenMessage {
     int focus = 0;                   // control identifier with the focus
 };
 
-enum AnswerKind { kAnswerClick, kAnswerKey, kAnswerClose };
+enum AnswerKind { kAnswerClick, kAnswerKey, kAnswerClose, kAnswerEnterOn };
 
 // Arms the answer: kAnswerClick presses button value, kAnswerKey sends key value to the
-// focused control, kAnswerClose closes the dialog from its system menu.
+// focused control, kAnswerClose closes the dialog from its system menu, kAnswerEnterOn moves
+// the focus to button value and presses Enter there.
 void ArmMessageAnswer(AnswerKind kind, int value, SeenMessage *seen);
 
 #endif

@@ -133,6 +133,9 @@ TEST_F(MessageDialogTest, KeysAndTheCloseBoxAnswerWithAShownButton)
         {kMessageOkCancel, kAnswerKey, VK_ESCAPE, IDCANCEL}, {kMessageOkCancel, kAnswerClose, 0, IDCANCEL},
         {kMessageYesNo, kAnswerKey, VK_RETURN, IDYES},   {kMessageYesNo, kAnswerKey, VK_ESCAPE, IDNO},
         {kMessageYesNo, kAnswerClose, 0, IDNO},
+        // Enter presses the focused button, also a focused Cancel or No.
+        {kMessageOkCancel, kAnswerEnterOn, IDCANCEL, IDCANCEL}, {kMessageOkCancel, kAnswerEnterOn, IDOK, IDOK},
+        {kMessageYesNo, kAnswerEnterOn, IDNO, IDNO},
     };
     for (const Case &c : cases) {
         SeenMessage seen;
