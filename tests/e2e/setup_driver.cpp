@@ -372,9 +372,15 @@ bool ClickAnswer(const ShownMessage &message, int button)
         fprintf(stderr, "e2e: button %d of the message is not under the pointer's target point\n", button);
         return false;
     }
-    ClickAt(middle);
-    if (WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait))
-        return true;
+    // Under Xvfb without a window manager a click that arrives while the dialog is still
+    // being activated can be swallowed; a user would click again, and so does the driver.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0)
+            BringToFront(message.dialog);
+        ClickAt(middle);
+        if (WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait))
+            return true;
+    }
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
     GetGUIThreadInfo(GetWindowThreadProcessId(message.dialog, nullptr), &thread);
