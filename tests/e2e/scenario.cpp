@@ -157,11 +157,14 @@ void SetupScenario::ChooseLanguageByClick(int position)
     POINT entry = {client.right / 2, static_cast<LONG>(position * height + height / 2)};
     ClientToScreen(search.found, &entry);
     ClickAt(entry);
+    // The open list selects what the pointer passes over before the click ends; until the
+    // list has closed, the next click would only close it.
     ASSERT_TRUE(WaitUntil(
         [combo, position] {
-            DWORD_PTR selected = 0;
+            DWORD_PTR selected = 0, open = 1;
             SendMessageTimeoutA(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
-            return static_cast<int>(selected) == position;
+            SendMessageTimeoutA(combo, CB_GETDROPPEDSTATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &open);
+            return static_cast<int>(selected) == position && !open;
         },
         5000))
         << "position " << position << " was not selected";

@@ -346,9 +346,20 @@ int PageShown(const SetupProcess &setup)
     return page;
 }
 
+// The wizard's thread answers another thread's message only between its own steps, so
+// an answer means the page's set-up has returned; input sent before that could meet a page
+// still loading, which no user's hand is quick enough to do.
+static bool WizardAnswers(const SetupProcess &setup)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(setup.wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
 bool WaitForPage(const SetupProcess &setup, int page)
 {
-    return WaitUntil([&setup, page] { return PageShown(setup) == page; }, 5000);
+    return WaitUntil(
+        [&setup, page] { return PageShown(setup) == page && WizardAnswers(setup) && PageShown(setup) == page; },
+        5000);
 }
 
 bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds)
