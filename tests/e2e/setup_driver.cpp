@@ -77,10 +77,6 @@ BOOL CALLBACK FindShownWindow(HWND window, LPARAM lParam)
     return FALSE;
 }
 
-bool HasEnded(const SetupProcess &setup)
-{
-    return WaitForSingleObject(setup.info.hProcess, 0) == WAIT_OBJECT_0;
-}
 
 bool IsGone(HWND dialog)
 {
@@ -162,6 +158,11 @@ long long LinuxProcessorMilliseconds(const std::string &mark)
 }
 
 } // namespace
+
+bool HasEnded(const SetupProcess &setup)
+{
+    return WaitForSingleObject(setup.info.hProcess, 0) == WAIT_OBJECT_0;
+}
 
 bool RunningUnderWine()
 {

@@ -37,6 +37,8 @@ bool StartSetup(SetupProcess *setup, const char *currentFolder = nullptr);
 // The exit code, or -1 when the program has not ended within milliseconds.
 int WaitForExit(SetupProcess *setup, DWORD milliseconds);
 
+bool HasEnded(const SetupProcess &setup);
+
 // Stops the program if it is still running, and lets go of it.
 void EndSetup(SetupProcess *setup);
 
