@@ -70,8 +70,14 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
 
     // The answer by Tab and Space; Enter on a check box means Next.
     ASSERT_TRUE(TabTo(setup_, IDC_DISPLAY_YES));
-    Press(VK_SPACE);
-    ASSERT_TRUE(WaitUntil([this] { return Checked(Item(IDC_DISPLAY_YES)); }, 5000));
+    // A Space that meets the focus still settling is lost, as a user's would be, who
+    // presses again.
+    bool checked = false;
+    for (int presses = 0; presses < 3 && !checked; ++presses) {
+        Press(VK_SPACE);
+        checked = WaitUntil([this] { return Checked(Item(IDC_DISPLAY_YES)); }, 5000);
+    }
+    ASSERT_TRUE(checked);
     EXPECT_FALSE(Checked(Item(IDC_DISPLAY_NO)));
     Picture(&setup_, "page1-answered");
     Press(VK_RETURN);

@@ -386,6 +386,27 @@ bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD millisecon
     return true;
 }
 
+// The wizard takes the activation back after its message closes, and Wine completes that
+// only when the display's focus events come in: a key pressed before then can meet the
+// focus still moving (a check box then drops the Space it was pressed with). After a
+// message answered by key, the driver goes on once the owner, when it stays, is in front
+// again and answers, and a moment later.
+static void WaitForOwnerInFront(HWND owner)
+{
+    if (!owner)
+        return;
+    WaitUntil(
+        [owner] {
+            DWORD_PTR result = 0;
+            if (!IsWindowVisible(owner))
+                return true;
+            return GetForegroundWindow() == owner &&
+                   SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+        },
+        kAnswerWait);
+    Sleep(ScaledWait(250));
+}
+
 bool ClickAnswer(const ShownMessage &message, int button)
 {
     HWND target = GetDlgItem(message.dialog, button);
@@ -420,10 +441,14 @@ bool ClickAnswer(const ShownMessage &message, int button)
 
 bool KeyAnswer(const ShownMessage &message, WORD key)
 {
+    HWND owner = GetWindow(message.dialog, GW_OWNER);
     if (!BringToFront(message.dialog))
         return false;
     PressKey(key);
-    return WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait);
+    if (!WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait))
+        return false;
+    WaitForOwnerInFront(owner);
+    return true;
 }
 
 bool TabTo(const SetupProcess &setup, int id)
