@@ -77,7 +77,6 @@ BOOL CALLBACK FindShownWindow(HWND window, LPARAM lParam)
     return FALSE;
 }
 
-
 bool IsGone(HWND dialog)
 {
     return !IsWindow(dialog) || !IsWindowVisible(dialog);
@@ -347,19 +346,20 @@ int PageShown(const SetupProcess &setup)
     return page;
 }
 
-// The wizard's thread answers another thread's message only between its own steps, so
-// an answer means the page's set-up has returned; input sent before that could meet a page
-// still loading, which no user's hand is quick enough to do.
-static bool WizardAnswers(const SetupProcess &setup)
+// A window's thread answers another thread's message only between its own steps, so an
+// answer means what it was doing has returned: the wizard's page set-up, for one. Input
+// sent before that could meet a page still loading, which no user's hand is quick enough
+// to do.
+static bool Answers(HWND window)
 {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(setup.wizard, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
 bool WaitForPage(const SetupProcess &setup, int page)
 {
     return WaitUntil(
-        [&setup, page] { return PageShown(setup) == page && WizardAnswers(setup) && PageShown(setup) == page; },
+        [&setup, page] { return PageShown(setup) == page && Answers(setup.wizard) && PageShown(setup) == page; },
         5000);
 }
 
@@ -396,13 +396,7 @@ static void WaitForOwnerInFront(HWND owner)
     if (!owner)
         return;
     WaitUntil(
-        [owner] {
-            DWORD_PTR result = 0;
-            if (!IsWindowVisible(owner))
-                return true;
-            return GetForegroundWindow() == owner &&
-                   SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-        },
+        [owner] { return !IsWindowVisible(owner) || (GetForegroundWindow() == owner && Answers(owner)); },
         kAnswerWait);
     Sleep(ScaledWait(250));
 }
