@@ -2,7 +2,7 @@
 # inside the build tree, an Xvfb display when asked, a persistent wineserver and a warm
 # wineboot, and stops exactly what it started.
 #
-#   wine_session_start PREFIX [xvfb]
+#   wine_session_start PREFIX [xvfb]   xvfb: an Xvfb display and a prefix readied by test-prefix
 #   wine_session_stop
 
 export WINEDEBUG=-all
@@ -11,6 +11,7 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export WINEARCH=win64
 
 wine_session_pids=""
+wine_session_tools=$(cd "$(dirname "${BASH_SOURCE[0]:-$0}")" && pwd)
 
 wine_session_start_xvfb() {
   # -displayfd lets the server pick a free display and tell us which.
@@ -36,13 +37,12 @@ wine_session_start() {
   wineserver -f -p </dev/null >/dev/null 2>&1 &
   wine_session_pids="$! $wine_session_pids"
   wineboot -i </dev/null >/dev/null 2>&1 || true
-  if [ -n "${DISPLAY:-}" ]; then
-    # Without a window manager Wine waits two seconds for every managed window that
-    # closes; the suite's windows need none of its management.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 || true
+  if [ "${2:-}" = xvfb ]; then
+    "$wine_session_tools/test-prefix" || return 1
     # The desktop process is started by the first program that makes a window and keeps
-    # that program's output pipe open, so ctest waits on it: start it here instead.
-    wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    # that program's output pipe open, so ctest waits on it: start it here instead, as
+    # the virtual desktop that test-prefix.reg names.
+    wine explorer.exe /desktop=Suite,1024x768 </dev/null >/dev/null 2>&1 &
     wine_session_pids="$! $wine_session_pids"
   fi
 }
