@@ -14,7 +14,7 @@ protected:
     {
         TypeFolder(std::wstring(folder.begin(), folder.end()));
         WalkToLanguagePage(displayAnswer);
-        ClickWindow(Item(IDC_NEXT));
+        ClickInstall();
     }
 };
 
@@ -33,7 +33,7 @@ TEST_F(AnswersScenario, DisplayAnswerNoAndTraditionalChineseReachTheSettingsWith
     ClickNext(3);
     ChooseLanguageByClick(2);
     Picture(&setup_, "page3-traditional-chosen");
-    ClickWindow(Item(IDC_NEXT));
+    ClickInstall();
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
 

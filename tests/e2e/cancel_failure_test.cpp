@@ -101,7 +101,7 @@ TEST_F(FailureScenario, ARequiredFileThatCannotBeWrittenEndsInTheFailureMessageA
     Start();
     TypeFolder(std::wstring(folder.begin(), folder.end()));
     WalkToLanguagePage(IDC_DISPLAY_YES);
-    ClickWindow(Item(IDC_NEXT));
+    ClickInstall();
 
     ShownMessage failure = NextMessage(kInstallWait);
     ASSERT_TRUE(failure.dialog);

@@ -36,7 +36,7 @@ protected:
     {
         WalkToLanguagePage(IDC_DISPLAY_YES);
         ChooseLanguageByKeys(language);
-        ClickWindow(Item(IDC_NEXT));
+        ClickInstall();
         FinishSuccessfulInstall(IDCANCEL);
         ExpectExitCode(0);
     }

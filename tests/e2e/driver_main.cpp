@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "driver_options.h"
+#include "input_log.h"
 #include "setup_driver.h"
 
 #ifndef SETUP_PROGRAM
@@ -48,60 +49,15 @@ bool TakeArgument(const char *argument)
     return false;
 }
 
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const char kPrefixDesktop[] = "%USERPROFILE%\\Tovra e2e desktop";
-
-// Wine links a new prefix's Desktop to the user's home folder, which every prefix on the
-// machine shares: the program's desktop shortcuts would land there, beside those of any
-// other prefix's runs. For the driver's run the desktop is a folder of the test prefix.
-class DesktopInsidePrefix : public ::testing::Environment {
-public:
-    void SetUp() override
+// A scenario is a road: once a step has failed, what follows would only wait for pages
+// and messages that can't come. A fatal failure, in a scenario's helper too, ends the
+// scenario at once (GoogleTest's own advice for assertions in subroutines).
+class EndScenarioOnFatalFailure : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult &result) override
     {
-        if (!RunningUnderWine())
-            return;
-        HKEY folders;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &folders) !=
-            ERROR_SUCCESS)
-            return;
-        char previous[MAX_PATH] = "";
-        DWORD size = sizeof previous - 1, type = 0;
-        if (RegQueryValueExA(folders, "Desktop", nullptr, &type, reinterpret_cast<BYTE *>(previous), &size) ==
-                ERROR_SUCCESS &&
-            (type == REG_EXPAND_SZ || type == REG_SZ)) {
-            previous_ = previous;
-            previousType_ = type;
-        }
-        char desktop[MAX_PATH] = "";
-        ExpandEnvironmentStringsA(kPrefixDesktop, desktop, MAX_PATH);
-        CreateDirectoryA(desktop, nullptr);
-        changed_ = RegSetValueExA(folders, "Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(kPrefixDesktop),
-                                  sizeof kPrefixDesktop) == ERROR_SUCCESS;
-        RegCloseKey(folders);
+        if (result.fatally_failed())
+            throw ::testing::AssertionException(result);
     }
-
-    void TearDown() override
-    {
-        if (!changed_)
-            return;
-        HKEY folders;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &folders) != ERROR_SUCCESS)
-            return;
-        if (previous_.empty())
-            RegDeleteValueA(folders, "Desktop");
-        else
-            RegSetValueExA(folders, "Desktop", 0, previousType_, reinterpret_cast<const BYTE *>(previous_.c_str()),
-                           static_cast<DWORD>(previous_.size() + 1));
-        RegCloseKey(folders);
-        char desktop[MAX_PATH] = "";
-        ExpandEnvironmentStringsA(kPrefixDesktop, desktop, MAX_PATH);
-        RemoveDirectoryA(desktop);
-    }
-
-private:
-    std::string previous_;
-    DWORD previousType_ = REG_EXPAND_SZ;
-    bool changed_ = false;
 };
 
 } // namespace
@@ -120,7 +76,8 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    ::testing::AddGlobalTestEnvironment(new DesktopInsidePrefix);
+    StartInputLog();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EndScenarioOnFatalFailure);
     printf("e2e: driving %s, code page %u\n", gOptions.setupProgram.c_str(), GetACP());
     return RUN_ALL_TESTS();
 }

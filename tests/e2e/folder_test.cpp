@@ -35,7 +35,7 @@ protected:
     {
         TypeFolder(std::wstring(folder.begin(), folder.end()));
         WalkToLanguagePage(IDC_DISPLAY_YES);
-        ClickWindow(Item(IDC_NEXT));
+        ClickInstall();
     }
 
     // Install pressed with a folder the wizard must refuse: the folder message, then the
@@ -98,7 +98,7 @@ TEST_F(FolderScenario, ANewFolderChosenThroughBrowseUnderAParentWithBlanksGetsIt
     EXPECT_EQ(folder, ControlText(edit));
 
     WalkToLanguagePage(IDC_DISPLAY_YES);
-    ClickWindow(Item(IDC_NEXT));
+    ClickInstall();
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
     EXPECT_TRUE(IsFolder(folder + "\\doc"));

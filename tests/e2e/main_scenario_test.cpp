@@ -70,18 +70,13 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
 
     // The answer by Tab and Space; Enter on a check box means Next.
     ASSERT_TRUE(TabTo(setup_, IDC_DISPLAY_YES));
-    // A Space that meets the focus still settling is lost, as a user's would be, who
-    // presses again.
-    bool checked = false;
-    for (int presses = 0; presses < 3 && !checked; ++presses) {
-        Press(VK_SPACE);
-        checked = WaitUntil([this] { return Checked(Item(IDC_DISPLAY_YES)); }, 5000);
-    }
-    ASSERT_TRUE(checked);
+    Press(VK_SPACE);
+    ASSERT_TRUE(WaitUntil([this] { return Checked(Item(IDC_DISPLAY_YES)); }, 5000))
+        << "Space did not tick the box: " << DescribeProgram(setup_);
     EXPECT_FALSE(Checked(Item(IDC_DISPLAY_NO)));
     Picture(&setup_, "page1-answered");
     Press(VK_RETURN);
-    ASSERT_TRUE(WaitForPage(setup_, 2));
+    ASSERT_TRUE(WaitForPage(setup_, 2)) << "Enter on the box did not mean Next";
     Picture(&setup_, "page2-agreement-english");
     EXPECT_TRUE(Checked(Item(IDC_SHOW_ENGLISH)));
     EXPECT_TRUE(WaitUntil([this] { return ShownAgreement() == IDC_AGREEMENT_ENGLISH; }, 5000));
@@ -115,7 +110,8 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
     ASSERT_EQ(IDC_NEXT, FocusedId(setup_.wizard));
     DWORD pressed = GetTickCount();
     Press(VK_RETURN);
-    ASSERT_TRUE(WaitUntil([this] { return !Shown(setup_, IDC_NEXT); }, 10000)) << "the install did not start";
+    ASSERT_TRUE(WaitUntil([this] { return !Shown(setup_, IDC_NEXT); }, kPageWait))
+        << "the install did not start: " << DescribeProgram(setup_);
     Picture(&setup_, "installing");
     // The registration is the run's last step; after it only the minimum wait keeps the
     // wizard from its message, and a wait that sleeps takes no processor time.

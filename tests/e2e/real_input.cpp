@@ -1,9 +1,71 @@
 #include "real_input.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 namespace {
+
+bool UnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Under Wine a pointer moved through the system's input queue is moved on the display
+// too, and the display's crossing events for that move reach the program's own thread
+// later, where Wine turns them into pointer moves of their own: a late one puts the
+// system's pointer back where an earlier move left it, and a press that follows lands
+// there. So under Wine the driver moves and presses the display's own pointer, through
+// the X server's test extension (xdotool): the program's thread then takes the motion
+// and the press from the display, one stream, in the order they happened.
+//
+// Wine starts a Linux program without a process to wait for, so the program is run by a
+// shell that writes its exit status to a file when it is done; the driver waits for the
+// file, so that one input has reached the display before the next is sent.
+bool RunDisplayInput(const std::string &arguments)
+{
+    const std::string done = "/tmp/tovra-e2e-input-" + std::to_string(GetCurrentProcessId());
+    const std::string doneHere = "Z:" + done;
+    DeleteFileA(doneHere.c_str());
+    std::string line = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + done + ".new && mv " + done +
+                       ".new " + done + "\"";
+    std::vector<char> command(line.begin(), line.end());
+    command.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        fprintf(stderr, "e2e: cannot run %s (error %lu)\n", line.c_str(), GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    char status[16] = "";
+    for (int waited = 0; waited < 30000; waited += 5) {
+        FILE *file = fopen(doneHere.c_str(), "r");
+        if (file) {
+            bool read = fgets(status, sizeof status, file) != nullptr;
+            fclose(file);
+            DeleteFileA(doneHere.c_str());
+            if (read && atoi(status) == 0)
+                return true;
+            fprintf(stderr, "e2e: xdotool %s failed (exit status %s)\n", arguments.c_str(), status);
+            return false;
+        }
+        Sleep(5);
+    }
+    fprintf(stderr, "e2e: xdotool %s did not end\n", arguments.c_str());
+    return false;
+}
+
+std::string PointerTo(POINT screen)
+{
+    return "mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y);
+}
 
 INPUT KeyInput(WORD key, DWORD flags)
 {
@@ -115,22 +177,29 @@ bool PasteText(const wchar_t *text)
     return true;
 }
 
-void MoveMouseTo(POINT screen)
+bool MoveMouseTo(POINT screen)
 {
+    if (UnderWine())
+        return RunDisplayInput(PointerTo(screen));
     INPUT move = MoveInput(screen);
-    SendInput(1, &move, sizeof(INPUT));
+    return SendInput(1, &move, sizeof(INPUT)) == 1;
 }
 
-void ClickAt(POINT screen)
+bool ClickAt(POINT screen)
 {
     KeepClicksApart(screen);
+    if (UnderWine())
+        return RunDisplayInput(PointerTo(screen) + " click 1");
     INPUT inputs[] = {MoveInput(screen), MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
-    SendInput(3, inputs, sizeof(INPUT));
+    return SendInput(3, inputs, sizeof(INPUT)) == 3;
 }
 
-void ClickWindow(HWND window)
+bool ClickWindow(HWND window)
 {
     RECT area;
-    GetWindowRect(window, &area);
-    ClickAt({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
+    if (!GetWindowRect(window, &area)) {
+        fprintf(stderr, "e2e: no window %p to click\n", static_cast<void *>(window));
+        return false;
+    }
+    return ClickAt({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
 }

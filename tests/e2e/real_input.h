@@ -2,6 +2,8 @@
 // user's do: the program's own main loop fetches them, routes Enter and hands Tab and
 // Space to the dialog manager. Keys go to the foreground window, so a caller brings the
 // window to the front first; a click goes to whatever window lies under the point.
+// Under Wine the suite runs in a virtual desktop, where Wine alone decides which window
+// is in front (tools/test-prefix.reg).
 #ifndef TOVRA_REAL_INPUT_H
 #define TOVRA_REAL_INPUT_H
 
@@ -20,9 +22,11 @@ void TypeText(const wchar_t *text);
 // keyboard layout cannot type.
 bool PasteText(const wchar_t *text);
 
-void MoveMouseTo(POINT screen);
-void ClickAt(POINT screen);
+// The pointer and its left button; false when the input could not be sent. Under Wine
+// they go through the display (see real_input.cpp).
+bool MoveMouseTo(POINT screen);
+bool ClickAt(POINT screen);
 // A left click in the middle of window.
-void ClickWindow(HWND window);
+bool ClickWindow(HWND window);
 
 #endif

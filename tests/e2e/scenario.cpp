@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "driver_options.h"
+#include "input_log.h"
 #include "test_folder.h"
 
 const char kSuccessChinese[] = "祝贺您：安装顺利完成！";
@@ -74,6 +75,8 @@ void SetupScenario::SetUp()
 
 void SetupScenario::TearDown()
 {
+    if (HasFailure())
+        PrintInputLog("the scenario failed");
     EndSetup(&setup_);
     RemoveShellItems(column_);
     RestoreClasses(classes_);
@@ -95,25 +98,37 @@ std::string SetupScenario::Folder(const std::string &name, bool make)
 
 void SetupScenario::Start(const char *currentFolder)
 {
-    ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open";
+    ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open: " << DescribeProgram(setup_);
     ASSERT_TRUE(WaitForPage(setup_, 0));
     // The first program of a fresh Wine session may answer late; the folder page always
     // proposes a folder.
     ASSERT_TRUE(WaitUntil([this] { return !ControlText(Item(IDC_FOLDER_EDIT)).empty(); }, 30000))
-        << "the wizard does not answer";
+        << "the wizard does not answer: " << DescribeProgram(setup_);
 }
 
 void SetupScenario::ClickNext(int page)
 {
-    ClickWindow(Item(IDC_NEXT));
-    ASSERT_TRUE(WaitForPage(setup_, page)) << "page shown: " << PageShown(setup_);
+    ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
+    ASSERT_TRUE(WaitForPage(setup_, page)) << "Next did not lead to page " << page;
+}
+
+void SetupScenario::ClickInstall()
+{
+    ASSERT_EQ(3, PageShown(setup_));
+    ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
+    // Install hides the buttons at once, or a message says why it can't go on.
+    ASSERT_TRUE(WaitUntil(
+        [this] { return !Shown(setup_, IDC_NEXT) || FindShownDialogOf(setup_.info.dwProcessId, IDC_MESSAGE_ENGLISH); },
+        kPageWait))
+        << "Agree/Install was not taken: " << DescribeProgram(setup_);
 }
 
 void SetupScenario::TypeFolder(const std::wstring &folder)
 {
     HWND edit = Item(IDC_FOLDER_EDIT);
     ClickWindow(edit);
-    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000));
+    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
+        << "a click on the folder did not focus it: " << DescribeProgram(setup_);
     PressKey(VK_END);
     PressKeyWith(VK_SHIFT, VK_HOME);
     TypeText(folder.c_str());
@@ -126,7 +141,8 @@ void SetupScenario::PasteFolder(const std::wstring &folder)
 {
     HWND edit = Item(IDC_FOLDER_EDIT);
     ClickWindow(edit);
-    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000));
+    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
+        << "a click on the folder did not focus it: " << DescribeProgram(setup_);
     PressKey(VK_END);
     PressKeyWith(VK_SHIFT, VK_HOME);
     ASSERT_TRUE(PasteText(folder.c_str()));
@@ -138,7 +154,7 @@ void SetupScenario::PasteFolder(const std::wstring &folder)
 void SetupScenario::ChooseLanguageByClick(int position)
 {
     HWND combo = Item(IDC_LANGUAGE_LIST);
-    ClickWindow(combo);
+    ASSERT_TRUE(ClickWindow(combo));
     ListSearch search = {setup_.info.dwProcessId, nullptr};
     ASSERT_TRUE(WaitUntil(
         [&search] {
@@ -146,7 +162,7 @@ void SetupScenario::ChooseLanguageByClick(int position)
             return search.found != nullptr;
         },
         5000))
-        << "the language list did not open";
+        << "the language list did not open: " << DescribeProgram(setup_);
     Picture(&setup_, "language-list");
     // Owner-drawn entries of fixed height, the first at the top of the open list.
     DWORD_PTR height = 0;
@@ -156,7 +172,7 @@ void SetupScenario::ChooseLanguageByClick(int position)
     GetClientRect(search.found, &client);
     POINT entry = {client.right / 2, static_cast<LONG>(position * height + height / 2)};
     ClientToScreen(search.found, &entry);
-    ClickAt(entry);
+    ASSERT_TRUE(ClickAt(entry));
     // The open list selects what the pointer passes over before the click ends; until the
     // list has closed, the next click would only close it.
     ASSERT_TRUE(WaitUntil(
@@ -167,14 +183,15 @@ void SetupScenario::ChooseLanguageByClick(int position)
             return static_cast<int>(selected) == position && !open;
         },
         5000))
-        << "position " << position << " was not selected";
+        << "position " << position << " was not selected: " << DescribeProgram(setup_);
 }
 
 void SetupScenario::WalkToLanguagePage(int answer)
 {
     ClickNext(1);
-    ClickWindow(Item(answer));
-    ASSERT_TRUE(WaitUntil([this, answer] { return Checked(Item(answer)); }, 5000));
+    ASSERT_TRUE(ClickWindow(Item(answer)));
+    ASSERT_TRUE(WaitUntil([this, answer] { return Checked(Item(answer)); }, 5000))
+        << "a click did not tick box " << answer << ": " << DescribeProgram(setup_);
     ClickNext(2);
     ClickNext(3);
 }
@@ -182,7 +199,8 @@ void SetupScenario::WalkToLanguagePage(int answer)
 ShownMessage SetupScenario::NextMessage(DWORD milliseconds)
 {
     ShownMessage message;
-    EXPECT_TRUE(WaitForMessage(&setup_, &message, milliseconds)) << "no message came";
+    bool came = WaitForMessage(&setup_, &message, milliseconds);
+    [&] { ASSERT_TRUE(came) << "no message came"; }();
     return message;
 }
 
@@ -201,12 +219,12 @@ void SetupScenario::FinishSuccessfulInstall(int speechAnswer)
     ASSERT_TRUE(success.dialog);
     ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
     Picture(&setup_, "message-success");
-    ASSERT_TRUE(ClickAnswer(success, IDOK));
+    ASSERT_TRUE(ClickAnswer(success, IDOK)) << "OK did not close the message: " << DescribeProgram(setup_);
     ShownMessage speech = NextMessage();
     ASSERT_TRUE(speech.dialog);
     ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
     Picture(&setup_, "message-speech-offer");
-    ASSERT_TRUE(ClickAnswer(speech, speechAnswer));
+    ASSERT_TRUE(ClickAnswer(speech, speechAnswer)) << "the answer did not close the offer: " << DescribeProgram(setup_);
 }
 
 void SetupScenario::ExpectExitCode(int code)

@@ -32,25 +32,6 @@ DWORD ScaledWait(DWORD milliseconds)
     return scale > 1 && scale <= 20 ? milliseconds * scale : milliseconds;
 }
 
-// The test display has no window manager, and Wine waits two seconds for one whenever a
-// managed top-level window is hidden or destroyed: every message the program closes would
-// cost that. Its windows are made unmanaged in the disposable prefix; what the program
-// does is the same either way.
-void MakeWindowsUnmanaged(const std::string &program)
-{
-    if (!RunningUnderWine())
-        return;
-    size_t slash = program.find_last_of("\\/");
-    std::string key = "Software\\Wine\\AppDefaults\\" + program.substr(slash == std::string::npos ? 0 : slash + 1) +
-                      "\\X11 Driver";
-    HKEY options;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &options, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(options, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE *>("N"), 2);
-    RegCloseKey(options);
-}
-
 struct WindowSearch {
     DWORD process;
     const char *caption;            // or null, then by the control
@@ -216,7 +197,6 @@ long long ProcessorMilliseconds(const SetupProcess &setup)
 bool StartSetup(SetupProcess *setup, const char *currentFolder)
 {
     const std::string &program = gOptions.setupProgram;
-    MakeWindowsUnmanaged(program);
     // The program reads no command line; a mark on it names the process for the driver.
     static int serial;
     setup->mark = "e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
@@ -358,9 +338,11 @@ static bool Answers(HWND window)
 
 bool WaitForPage(const SetupProcess &setup, int page)
 {
-    return WaitUntil(
-        [&setup, page] { return PageShown(setup) == page && Answers(setup.wizard) && PageShown(setup) == page; },
-        5000);
+    if (WaitUntil([&setup, page] { return PageShown(setup) == page && Answers(setup.wizard) && PageShown(setup) == page; },
+                  kPageWait))
+        return true;
+    fprintf(stderr, "e2e: page %d did not come: %s\n", page, DescribeProgram(setup).c_str());
+    return false;
 }
 
 bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds)
@@ -373,8 +355,10 @@ bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD millisecon
             return dialog != nullptr || HasEnded(*setup);
         },
         milliseconds);
-    if (!dialog)
+    if (!dialog) {
+        fprintf(stderr, "e2e: no message came: %s\n", DescribeProgram(*setup).c_str());
         return false;
+    }
     message->dialog = dialog;
     message->chinese = WindowText(GetDlgItem(dialog, IDC_MESSAGE_CHINESE));
     message->english = WindowText(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH));
@@ -386,11 +370,8 @@ bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD millisecon
     return true;
 }
 
-// The wizard takes the activation back after its message closes, and Wine completes that
-// only when the display's focus events come in: a key pressed before then can meet the
-// focus still moving (a check box then drops the Space it was pressed with). After a
-// message answered by key, the driver goes on once the owner, when it stays, is in front
-// again and answers, and a moment later.
+// The wizard takes the activation back when its message closes; the driver goes on once
+// the owner, when it stays, is in front again and answers.
 static void WaitForOwnerInFront(HWND owner)
 {
     if (!owner)
@@ -398,7 +379,6 @@ static void WaitForOwnerInFront(HWND owner)
     WaitUntil(
         [owner] { return !IsWindowVisible(owner) || (GetForegroundWindow() == owner && Answers(owner)); },
         kAnswerWait);
-    Sleep(ScaledWait(250));
 }
 
 bool ClickAnswer(const ShownMessage &message, int button)
@@ -412,25 +392,7 @@ bool ClickAnswer(const ShownMessage &message, int button)
         fprintf(stderr, "e2e: button %d of the message is not under the pointer's target point\n", button);
         return false;
     }
-    // Under Xvfb without a window manager a click that arrives while the dialog is still
-    // being activated can be swallowed; a user would click again, and so does the driver.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (attempt > 0)
-            BringToFront(message.dialog);
-        ClickAt(middle);
-        if (WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait))
-            return true;
-    }
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(message.dialog, nullptr), &thread);
-    POINT pointer;
-    GetCursorPos(&pointer);
-    fprintf(stderr, "e2e: the click on button %d at %ld,%ld did not answer the message: pointer %ld,%ld, capture %p "
-            "(button %p), foreground %p (dialog %p)\n", button, middle.x, middle.y, pointer.x, pointer.y,
-            static_cast<void *>(thread.hwndCapture), static_cast<void *>(target),
-            static_cast<void *>(GetForegroundWindow()), static_cast<void *>(message.dialog));
-    return false;
+    return ClickAt(middle) && WaitUntil([&message] { return IsGone(message.dialog); }, kAnswerWait);
 }
 
 bool KeyAnswer(const ShownMessage &message, WORD key)
@@ -457,6 +419,60 @@ bool TabTo(const SetupProcess &setup, int id)
         WaitUntil([&setup, before] { return FocusedId(setup.wizard) != before; }, 2000);
     }
     return FocusedId(setup.wizard) == id;
+}
+
+namespace {
+
+std::string WindowName(HWND window)
+{
+    if (!window)
+        return "none";
+    char name[64] = "", caption[128] = "", text[256];
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    snprintf(text, sizeof text, "%p %s \"%s\"", static_cast<void *>(window), name, caption);
+    return text;
+}
+
+struct WindowList {
+    DWORD process;
+    std::string text;
+};
+
+BOOL CALLBACK ListShownWindow(HWND window, LPARAM lParam)
+{
+    WindowList *list = reinterpret_cast<WindowList *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != list->process || !IsWindowVisible(window))
+        return TRUE;
+    RECT r;
+    GetWindowRect(window, &r);
+    char area[64];
+    snprintf(area, sizeof area, " at %ld,%ld-%ld,%ld", r.left, r.top, r.right, r.bottom);
+    list->text += "\n  window " + WindowName(window) + area + (IsWindowEnabled(window) ? "" : " (disabled)");
+    return TRUE;
+}
+
+} // namespace
+
+std::string DescribeProgram(const SetupProcess &setup)
+{
+    if (!setup.info.hProcess)
+        return "the program is not running";
+    std::string text;
+    DWORD code = 0;
+    if (HasEnded(setup) && GetExitCodeProcess(setup.info.hProcess, &code))
+        return "the program has ended with exit code " + std::to_string(code);
+    text = "the program shows page " + std::to_string(PageShown(setup));
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    text += ", focus on control " + std::to_string(FocusedId(setup.wizard)) + ", pointer at " +
+            std::to_string(pointer.x) + "," + std::to_string(pointer.y) + ", foreground " +
+            WindowName(GetForegroundWindow());
+    WindowList list = {setup.info.dwProcessId, ""};
+    EnumWindows(ListShownWindow, reinterpret_cast<LPARAM>(&list));
+    return text + list.text;
 }
 
 void Picture(SetupProcess *setup, const char *step)

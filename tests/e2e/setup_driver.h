@@ -14,6 +14,11 @@
 
 #include "wizard/resource.h"
 
+// Every wait of the driver grows by TOVRA_WAIT_SCALE, for a program that runs slower than
+// here (under full emulation). A page is set up in well under a second; the agreement
+// page inflates and lists both agreements first.
+const DWORD kPageWait = 15000;
+
 struct SetupProcess {
     PROCESS_INFORMATION info = {};
     std::string mark;               // names the process on its command line
@@ -83,6 +88,10 @@ bool KeyAnswer(const ShownMessage &message, WORD key);
 
 // Presses Tab until control id has the focus; false when the tab order never reaches it.
 bool TabTo(const SetupProcess &setup, int id);
+
+// What the program shows, for a step that did not go as it should: whether it has ended,
+// the page, the focus, the pointer, the foreground window and each shown window.
+std::string DescribeProgram(const SetupProcess &setup);
 
 // With a picture folder given, saves what the screen shows of the program's windows as
 // the next picture of this run, named after the step.
