@@ -15,13 +15,15 @@ bool UnderWine()
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-// Under Wine a pointer moved through the system's input queue is moved on the display
-// too, and the display's crossing events for that move reach the program's own thread
-// later, where Wine turns them into pointer moves of their own: a late one puts the
-// system's pointer back where an earlier move left it, and a press that follows lands
-// there. So under Wine the driver moves and presses the display's own pointer, through
-// the X server's test extension (xdotool): the program's thread then takes the motion
-// and the press from the display, one stream, in the order they happened.
+// A click sent through the system's input queue is three events, a move, a press and a
+// release, and the press and the release happen wherever the shared pointer is when each
+// is taken. Under Wine other moves come between them: Wine makes the display's crossing
+// events into moves on the program's own thread, late when the machine is busy, and the
+// program moves the pointer itself. In a failed run the release of a click on the open
+// language list landed on the box where the click before it had been, and the list never
+// saw its click. So under Wine the driver moves and presses the display's own pointer,
+// through the X server's test extension (xdotool), as a user's mouse does: each press and
+// release then reaches the program with the position it happened at.
 //
 // Wine starts a Linux program without a process to wait for, so the program is run by a
 // shell that writes its exit status to a file when it is done; the driver waits for the
