@@ -4,9 +4,12 @@
 #include <commctrl.h>
 #include <io.h>
 #include <stdio.h>
+#include <zlib.h>
 
+#include "install/file_replace.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/run_journal.h"
 #include "install/settings_file.h"
 #include "install/shortcuts.h"
 #include "registration/registration.h"
@@ -30,16 +33,6 @@ static void ShowProgress()
 {
     ShowWindow(GetDlgItem(gMainWindow, IDC_PROGRESS), SW_SHOW);
     SetProgress(10);
-}
-
-void ForceDelete(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
-        SetFileAttributesA(path, attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    DeleteFileA(path);
 }
 
 /* An index whose first byte has its top bit set belongs to a word base the user has
@@ -73,26 +66,82 @@ static void AskAboutOldWordBase()
 }
 
 /* Earlier versions left numbered copies of their dictionaries beside them; stale copies
-   would be loaded instead of the new dictionaries. */
-static void SweepStaleCopies()
+   would be loaded instead of the new dictionaries. They are moved to their kept names, to
+   be deleted with the other old files once the run has succeeded. */
+static void SweepStaleCopies(RunJournal *journal)
 {
-    static const char *const kDictionaries[] = {"pykeys.dic", "Gbkflat.dic", "flatAuto.dic", "flatAdjust.dic"};
-    for (int counter = 0; counter < 16; ++counter) {
-        char suffix[8] = "";
-        if (counter)
-            snprintf(suffix, sizeof suffix, "%1d%1d%1d%1d", counter >> 3 & 1, counter >> 2 & 1, counter >> 1 & 1,
-                     counter & 1);
-        for (const char *dictionary : kDictionaries) {
-            char name[32], path[kPathBytes];
-            snprintf(name, sizeof name, "%s%s", dictionary, suffix);
-            if (JoinPath(path, gInstallFolder, name))
-                ForceDelete(path);
-        }
+    for (int k = 0; k < kStaleCopyCount; ++k) {
+        char name[kJournalNameBytes], path[kPathBytes], kept[kPathBytes];
+        StaleCopyName(k, name);
+        unsigned long slot = kStaleCopySlots + k;
+        if (!JoinPath(path, gInstallFolder, name) || !CopyPathBeside(kept, path, kKeptCopy, slot))
+            continue;
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !JournalHasRoom(journal))
+            continue;
+        if (MoveFileA(path, kept))
+            NoteChange(journal, kStaleCopyKept, slot, name, attributes);
     }
 }
 
+/* OK tries again, Cancel gives the file up. */
+static int AskToTryAgain(const char *fileName)
+{
+    char chinese[80], english[kSecondTextBytes];
+    snprintf(chinese, sizeof chinese, "%s 正被其他程序使用。确认重试，取消放弃。", fileName);
+    snprintf(english, sizeof english,
+             "%s is in use by another program. Close it and press OK to try again, or Cancel to give up.", fileName);
+    int answer = ShowMessage(chinese, english, kMessageOkCancel, gMainWindow);
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    return answer == IDOK;
+}
+
+/* Another program may hold the file for a moment (a scanner reading it) or until the user
+   closes it (the editor still running): it is tried for about two seconds, then the user
+   is asked. 1 when the new copy is in place. */
+static int PutRowInPlace(const char *newCopy, const char *target, DWORD old, const char *kept, const char *fileName)
+{
+    for (;;) {
+        for (int attempt = 0; attempt < kInUseTries; ++attempt) {
+            if (PutInPlace(newCopy, target, old, kept))
+                return 1;
+            if (!IsFileInUse(GetLastError()))
+                return 0;
+            Sleep(kInUsePauseMilliseconds);
+        }
+        if (!AskToTryAgain(fileName))
+            return 0;
+    }
+}
+
+/* One row through a new copy; 1 when its file is in place. A row that fails leaves its old
+   file as it was. */
+static int WriteRow(const ManifestStep &step, void *scratch, RunJournal *journal)
+{
+    char target[kPathBytes], newCopy[kPathBytes], kept[kPathBytes];
+    unsigned long length = 0;
+    if (!JournalHasRoom(journal) || !JoinPath(target, gInstallFolder, step.fileName) ||
+        !CopyPathBeside(newCopy, target, kNewCopy, step.identifier) ||
+        !CopyPathBeside(kept, target, kKeptCopy, step.identifier) ||
+        InflatePayload(step.identifier, scratch, kScratchBytes, &length) != Z_OK)
+        return 0;
+    DWORD old = GetFileAttributesA(target);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    if (!WriteNewCopy(newCopy, scratch, length, AttributesForNewFile(old, step.readOnly, step.hidden)))
+        return 0;
+    if (!PutRowInPlace(newCopy, target, old, kept, step.fileName)) {
+        ForceDelete(newCopy);
+        return 0;
+    }
+    NoteChange(journal, old == INVALID_FILE_ATTRIBUTES ? kFileCreated : kFileReplaced, step.identifier, step.fileName,
+               old);
+    return 1;
+}
+
 /* Writes the manifest rows in order; 0 as soon as a required row fails. */
-static int WriteManifest(void *scratch)
+static int WriteManifest(void *scratch, RunJournal *journal)
 {
     for (int i = 0; i < kManifestStepCount; ++i) {
         const ManifestStep &step = kManifestSteps[i];
@@ -103,9 +152,7 @@ static int WriteManifest(void *scratch)
         }
         if (step.kind == kWordBaseRow && gKeepOldWordBase)
             continue;
-        int written = ExtractPayload(step.identifier, step.fileName, scratch, kScratchBytes, step.readOnly,
-                                     step.hidden, nullptr);
-        if (!written && IsRequiredRow(step))
+        if (!WriteRow(step, scratch, journal) && IsRequiredRow(step))
             return 0;
     }
     return 1;
@@ -141,11 +188,20 @@ int InstallRun()
         return 0;
     }
     ShowProgress();
+    ClearLeftovers(gInstallFolder);
     gKeepOldWordBase = 0;
     AskAboutOldWordBase();
-    SweepStaleCopies();
 
-    int success = WriteManifest(scratch);
+    /* Every file the walk replaces keeps its old file until the verdict: a failed run
+       leaves the folder as it found it. */
+    RunJournal journal;
+    journal.count = 0;
+    SweepStaleCopies(&journal);
+    int success = WriteManifest(scratch, &journal);
+    if (success)
+        LetOldFilesGo(&journal, gInstallFolder);
+    else
+        RollBack(&journal, gInstallFolder);
     if (success) {
         UpdateSettingsFile();
         MakeEditorGroup();

@@ -7,7 +7,4 @@
    window; 1 on success, 0 on failure. */
 int InstallRun();
 
-/* Deletes a file even when it is read-only or hidden; a missing file is passed over. */
-void ForceDelete(const char *path);
-
 #endif

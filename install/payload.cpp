@@ -1,10 +1,10 @@
 #include "install/payload.h"
 
-#include <io.h>
 #include <stdio.h>
 #include <string.h>
 #include <zlib.h>
 
+#include "install/file_replace.h"
 #include "wizard/wizard_state.h"
 
 const void *FindPayload(HMODULE module, int identifier, DWORD *size)
@@ -51,46 +51,26 @@ static int CopyPath(char *path, const char *source)
     return 1;
 }
 
-/* The file may stand there read-only and hidden from an earlier install. */
-static void ClearReadOnlyAndHidden(const char *path)
-{
-    if (_access(path, 0) != 0)
-        return;
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path, attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-}
-
-static void AddAttributes(const char *path, int readOnly, int hidden)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (readOnly)
-        attributes |= FILE_ATTRIBUTE_READONLY;
-    if (hidden)
-        attributes |= FILE_ATTRIBUTE_HIDDEN;
-    SetFileAttributesA(path, attributes);
-}
-
+/* The new bytes go to a copy beside the file and take its place in one rename: a write
+   that stops half-way (a full disk, the program ended) leaves the old file as it was. */
 int WriteInstallFile(const char *fileName, const void *data, unsigned long length,
                      int readOnly, int hidden, const char *fullPath)
 {
-    char path[kPathBytes];
+    char path[kPathBytes], newCopy[kPathBytes];
     int fits = fullPath ? CopyPath(path, fullPath) : JoinPath(path, gInstallFolder, fileName);
-    if (!fits)
+    if (!fits || !CopyPathBeside(newCopy, path, kNewCopy, 0))
         return 0;
-
-    ClearReadOnlyAndHidden(path);
-    FILE *file = fopen(path, "wb");
-    if (!file)
+    DWORD old = GetFileAttributesA(path);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
         return 0;
-    size_t written = fwrite(data, 1, length, file);
-    int closed = fclose(file) == 0;
-    if (written != length || !closed)
+    /* A copy a stopped write left would refuse to be created anew if read-only. */
+    ForceDelete(newCopy);
+    if (!WriteNewCopy(newCopy, data, length, AttributesForNewFile(old, readOnly, hidden)))
         return 0;
-
-    if (readOnly || hidden)
-        AddAttributes(path, readOnly, hidden);
+    if (!PutInPlace(newCopy, path, old, nullptr)) {
+        ForceDelete(newCopy);
+        return 0;
+    }
     return 1;
 }
 

@@ -26,7 +26,8 @@ const void *FindPayload(HMODULE module, int identifier, DWORD *size);
 int InflatePayload(int identifier, void *buffer, unsigned long capacity, unsigned long *length);
 
 /* Writes data to fullPath, or (when fullPath is null) to the install folder joined with
-   fileName, then adds the asked attributes. 1 on success, 0 on failure. */
+   fileName, with the asked attributes, replacing any old file in one step. 1 on success,
+   0 on failure, the old file then as it was. */
 int WriteInstallFile(const char *fileName, const void *data, unsigned long length,
                      int readOnly, int hidden, const char *fullPath);
 

@@ -9,6 +9,11 @@
 #define TOVRA_SPEECH_PACKAGE_CAPACITY 12582912UL
 #define TOVRA_SCRATCH_BYTES           50331648UL /* the install run's buffer, for every manifest file */
 
+/* The payload index: for every payload a record of three 32-bit little-endian words, its
+   identifier, the crc32 of its stream and its inflated size. */
+#define TOVRA_PAYLOAD_RECORD_BYTES    12
+#define TOVRA_PAYLOAD_INDEX_CAPACITY  3072       /* room for 256 records */
+
 /* The speech-module installer package: no manifest row, only the wizard extracts it. */
 #define TOVRA_SPEECH_PACKAGE_FILE     "Sapi51forTovra.msi"
 

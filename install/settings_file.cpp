@@ -5,6 +5,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include "install/file_replace.h"
 #include "install/payload.h"
 #include "wizard/wizard_state.h"
 
@@ -87,22 +88,31 @@ static void MakeReadOnlyHidden(const char *path)
         SetFileAttributesA(path, attributes | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
 }
 
+/* The settings are written into a new copy of the file, which then takes its place in one
+   step: the file is never seen half-updated, whenever the program is stopped. */
 int UpdateSettingsFile()
 {
-    char path[kPathBytes];
-    if (!JoinPath(path, gInstallFolder, kSettingsFileName))
+    char path[kPathBytes], newCopy[kPathBytes];
+    if (!JoinPath(path, gInstallFolder, kSettingsFileName) || !CopyPathBeside(newCopy, path, kNewCopy, 0))
         return 1;
-    MakeWritable(path);
+    ForceDelete(newCopy);
+    if (!CopyFileA(path, newCopy, FALSE))
+        return 1;
+    MakeWritable(newCopy);
     /* Binary, with the CR LF line ends written out: the runtime's text mode stops reading
        at a Ctrl-Z and misplaces ftell on lines that end in a bare LF, and either would
        put an overwrite in the wrong place. */
-    FILE *file = fopen(path, "r+b");
+    FILE *file = fopen(newCopy, "r+b");
+    int written = 0;
     if (file) {
         SettingsScan scan = {0, 0, 0};
         ScanAndOverwrite(file, &scan);
         AppendMissing(file, scan);
-        fclose(file);
+        written = !ferror(file);
+        written = fclose(file) == 0 && written;
     }
-    MakeReadOnlyHidden(path);
+    MakeReadOnlyHidden(newCopy);
+    if (!written || !PutInPlace(newCopy, path, GetFileAttributesA(path), nullptr))
+        ForceDelete(newCopy);
     return 1;
 }

@@ -1,6 +1,8 @@
 // Host-side packer: turns each product file into the one zlib stream (level 9) that the
 // program carries as a "TEXT" resource, and refuses product data that would not fit the
-// buffer of the payload's reader.
+// buffer of the payload's reader. It also packs the payload index: for every payload the
+// checksum of its stream and its inflated size, so that the program can tell a damaged
+// setup file at start-up and the room an install needs before it writes anything.
 //
 //   pack-payload DATA_DIR OUT_DIR     every payload of the program, OUT_DIR/<id>.z
 //   pack-payload --one IN OUT          one file, for test fixtures
@@ -131,6 +133,58 @@ int PackPayload(const std::string &dataDir, const std::string &outDir, int ident
     return PackFile(in, out, least, most) ? 1 : -1;
 }
 
+void PutWord(std::vector<unsigned char> *bytes, unsigned long word)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes->push_back(static_cast<unsigned char>(word >> shift & 0xFF));
+}
+
+// One record per payload, in the order of the list: identifier, crc32 of the stream's
+// bytes, inflated size; each a 32-bit little-endian word. Read from the streams and
+// product files as they now are, whether packed this time or before.
+bool MakeIndex(const std::string &dataDir, const std::string &outDir, const std::vector<Payload> &payloads,
+               std::vector<unsigned char> *index)
+{
+    for (const Payload &payload : payloads) {
+        std::string in = dataDir + "/" + payload.fileName;
+        std::string out = outDir + "/" + std::to_string(payload.identifier) + ".z";
+        std::vector<unsigned char> stream;
+        struct stat product;
+        if (!ReadFile(out, &stream) || stat(in.c_str(), &product) != 0) {
+            std::fprintf(stderr, "pack-payload: cannot read %s or %s for the index\n", out.c_str(), in.c_str());
+            return false;
+        }
+        PutWord(index, static_cast<unsigned long>(payload.identifier));
+        PutWord(index, crc32(0L, stream.data(), static_cast<uInt>(stream.size())));
+        PutWord(index, static_cast<unsigned long>(product.st_size));
+    }
+    return true;
+}
+
+// Packs the index as a payload of its own; 1 when its stream changed, 0 when not, -1 on
+// failure.
+int PackIndex(const std::string &dataDir, const std::string &outDir, const std::vector<Payload> &payloads)
+{
+    std::vector<unsigned char> index, stream, before;
+    if (!MakeIndex(dataDir, outDir, payloads, &index))
+        return -1;
+    if (index.size() > TOVRA_PAYLOAD_INDEX_CAPACITY) {
+        std::fprintf(stderr, "pack-payload: %zu payloads do not fit the index's %d bytes\n", payloads.size(),
+                     TOVRA_PAYLOAD_INDEX_CAPACITY);
+        return -1;
+    }
+    std::string out = outDir + "/" + std::to_string(IDR_PAYLOAD_INDEX) + ".z";
+    if (!Deflate(index, &stream))
+        return -1;
+    if (ReadFile(out, &before) && before == stream)
+        return 0;
+    if (!WriteFile(out, stream.data(), stream.size())) {
+        std::fprintf(stderr, "pack-payload: cannot write %s\n", out.c_str());
+        return -1;
+    }
+    return 1;
+}
+
 int PackAll(const std::string &dataDir, const std::string &outDir)
 {
     std::vector<Payload> payloads(std::begin(kManifestPayloads), std::end(kManifestPayloads));
@@ -146,6 +200,10 @@ int PackAll(const std::string &dataDir, const std::string &outDir)
     }
     if (failed)
         return 1;
+    int index = PackIndex(dataDir, outDir, payloads);
+    if (index < 0)
+        return 1;
+    packed += index;
     // The stamp moves only when a stream changed, so the resource scripts recompile then only.
     std::string stamp = outDir + "/payload.stamp";
     struct stat st;

@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include "display/folder_chooser.h"
+#include "install/disk_space.h"
 #include "install/install_run.h"
 #include "install/manifest.h"
 #include "install/payload.h"
@@ -40,14 +41,20 @@ static int FolderLeavesRoomForFiles(const char *folder)
     return strlen(folder) + 1 + LongestManifestFileName() < size_t(kPathBytes);
 }
 
+/* The "doc" subfolder of folder, for the user's documents; 0 when it would not fit. */
+static int DocumentsFolderOf(const char *folder, char *documents)
+{
+    size_t length = strlen(folder);
+    const char *separator = length && folder[length - 1] == '\\' ? "" : "\\";
+    int written = snprintf(documents, kPathBytes, "%s%sdoc", folder, separator);
+    return written > 0 && written < kPathBytes;
+}
+
 /* A new folder gets a "doc" subfolder for the user's documents. */
 static void MakeDocumentsFolder(const char *folder)
 {
     char documents[kPathBytes];
-    size_t length = strlen(folder);
-    const char *separator = length && folder[length - 1] == '\\' ? "" : "\\";
-    int written = snprintf(documents, sizeof documents, "%s%sdoc", folder, separator);
-    if (written > 0 && written < kPathBytes)
+    if (DocumentsFolderOf(folder, documents))
         CreateDirectoryA(documents, nullptr);
 }
 
@@ -73,6 +80,30 @@ static void ReportBadFolder(HWND dialog)
                 dialog);
     gPageNumber = kLanguagePage;
     SetUpPage(dialog, kLanguagePage);
+}
+
+/* After a message that stops the install before it starts: the language page with its
+   buttons, as the user left it. */
+static void BackToLanguagePage(HWND dialog)
+{
+    gPageNumber = kLanguagePage;
+    SetUpPage(dialog, kLanguagePage);
+}
+
+static int IsFolder(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* A folder this trigger made goes again when no install stays in it; only empty folders
+   are removed. */
+static void RemoveMadeFolder(const char *folder)
+{
+    char documents[kPathBytes];
+    if (DocumentsFolderOf(folder, documents))
+        RemoveDirectoryA(documents);
+    RemoveDirectoryA(folder);
 }
 
 static void TakeChoices(HWND dialog)
@@ -134,8 +165,15 @@ static void ReportResult(HWND dialog, int installed)
 void TriggerInstall(HWND dialog)
 {
     GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, gInstallFolder, kPathBytes);
+    int folderExisted = IsFolder(gInstallFolder);
     if (!PrepareInstallFolder()) {
         ReportBadFolder(dialog);
+        return;
+    }
+    if (!HasRoomToInstall(dialog)) {
+        if (!folderExisted)
+            RemoveMadeFolder(gInstallFolder);
+        BackToLanguagePage(dialog);
         return;
     }
     TakeChoices(dialog);
@@ -143,6 +181,8 @@ void TriggerInstall(HWND dialog)
     time_t start = time(nullptr);
     ShowBusy();
     int installed = InstallRun();
+    if (!installed && !folderExisted)
+        RemoveMadeFolder(gInstallFolder);
     WaitForMinimumTime(start);
     ReportResult(dialog, installed);
     gPageNumber = kPageFinished;

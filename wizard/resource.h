@@ -17,6 +17,7 @@
 #define IDR_AGREEMENT_CHINESE   163
 #define IDR_AGREEMENT_ENGLISH   164
 #define IDR_SPEECH_PACKAGE      1029
+#define IDR_PAYLOAD_INDEX       1040 /* checksum and inflated size of every other payload */
 
 /* Wizard dialog (114): left panel and frame */
 #define IDC_ICON_PANEL          102

@@ -4,6 +4,7 @@
 
 #include "display/glyph_text.h"
 #include "install/payload.h"
+#include "install/payload_index.h"
 #include "wizard/message_dialog.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"
@@ -76,6 +77,17 @@ static int LoadAtlasForWizard(void)
     return loaded;
 }
 
+/* A setup file damaged on its way to the user would fail half-way through the install;
+   every payload is checked against the build's checksums before the wizard shows. */
+static int SetupFileIntact(void)
+{
+    if (PayloadIntact())
+        return 1;
+    ShowMessage("安装文件已损坏，请重新下载。", "The setup file is damaged. Please download it again.", kMessageOk,
+                nullptr);
+    return 0;
+}
+
 /* Check boxes, radio buttons and three-state boxes (low style byte 2, 3, 4, 5, 6, 9)
    are not pressed by Enter. */
 static int IsPushStyleButton(HWND window)
@@ -141,7 +153,7 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
     lstrcpynA(gDefaultFolderName, kDefaultFolderName, kDefaultFolderNameBytes);
 
     int exitCode = 1;
-    if (LoadAtlasForWizard() && OpenWizard()) {
+    if (LoadAtlasForWizard() && SetupFileIntact() && OpenWizard()) {
         RunMainLoop();
         DestroyWindow(gMainWindow);
         gMainWindow = nullptr;

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 /* The whole run; returns the process exit code: 0 after a normal run or Cancel, 1 when
-   the glyph atlas or the wizard cannot be made. */
+   the glyph atlas or the wizard cannot be made or the setup file is damaged. */
 int RunSetup(HINSTANCE instance, HINSTANCE previousInstance);
 
 /* 0 not a Chinese double-byte system, 1 simplified Chinese, 2 traditional Chinese. */

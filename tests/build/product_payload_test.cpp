@@ -1,6 +1,6 @@
-// Reads the built executables as data files: every payload resource is there and inflates
-// within its reader's capacity, and the glyph atlas holds GNU Unifont's glyphs in the cells
-// the wizard looks them up in.
+// Reads the built executables as data files: every payload resource is there, inflates
+// within its reader's capacity and matches what the payload index records of it, and the
+// glyph atlas holds GNU Unifont's glyphs in the cells the wizard looks them up in.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -13,6 +13,7 @@
 
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/payload_index.h"
 #include "wizard/resource.h"
 
 namespace {
@@ -44,12 +45,26 @@ BOOL CALLBACK CountResource(HMODULE, LPCSTR, LPSTR, LONG_PTR count)
     return TRUE;
 }
 
+// The index as the program reads it at start-up.
+void ReadIndex(HMODULE module, PayloadIndex *index)
+{
+    DWORD size = 0;
+    const void *stream = FindPayload(module, IDR_PAYLOAD_INDEX, &size);
+    ASSERT_NE(nullptr, stream) << "no payload index";
+    uLongf length = kPayloadIndexCapacity;
+    ASSERT_EQ(Z_OK, uncompress(index->bytes, &length, static_cast<const Bytef *>(stream), size));
+    index->length = length;
+}
+
 void CheckPayloads(const char *exe)
 {
     SCOPED_TRACE(exe);
     HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(nullptr, module);
     std::vector<Payload> payloads = DesignedPayloads();
+    PayloadIndex index;
+    ReadIndex(module, &index);
+    ASSERT_EQ(int(payloads.size()), PayloadRecordCount(&index)) << "the index records another set of payloads";
     std::vector<unsigned char> buffer(kScratchBytes);
     for (const Payload &payload : payloads) {
         SCOPED_TRACE(payload.identifier);
@@ -59,10 +74,22 @@ void CheckPayloads(const char *exe)
         uLongf length = payload.most;
         ASSERT_EQ(Z_OK, uncompress(buffer.data(), &length, static_cast<const Bytef *>(stream), size));
         EXPECT_GE(length, payload.least);
+
+        // What start-up checks and the room an install asks for rest on these.
+        unsigned long recordedSize = 0;
+        ASSERT_TRUE(InflatedSizeOf(&index, unsigned(payload.identifier), &recordedSize)) << "not in the index";
+        EXPECT_EQ(length, recordedSize);
+        bool checksumFound = false;
+        for (int i = 0; i < PayloadRecordCount(&index); ++i) {
+            PayloadRecord record = PayloadRecordAt(&index, i);
+            if (record.identifier == unsigned(payload.identifier))
+                checksumFound = record.checksum == crc32(0L, static_cast<const Bytef *>(stream), size);
+        }
+        EXPECT_TRUE(checksumFound) << "the index has another checksum of the stream";
     }
     int count = 0;
     EnumResourceNamesA(module, "TEXT", CountResource, reinterpret_cast<LONG_PTR>(&count));
-    EXPECT_EQ(int(payloads.size()), count) << "a payload resource that no reader knows";
+    EXPECT_EQ(int(payloads.size()) + 1, count) << "a payload resource that no reader knows";
     FreeLibrary(module);
 }
 

@@ -7,13 +7,16 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <string.h>
+#include <map>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
+#include "install/disk_space.h"
 #include "install/install_run.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/run_journal.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
 #include "test_folder.h"
@@ -24,6 +27,30 @@ namespace {
 
 const char kOldWordBaseQuestion[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
 const std::vector<int> kAllPositions = {10, 15, 20, 25, 30, 35, 45, 50, 55, 65, 70, 90, 94, 97, 100};
+const DWORD kComparedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Every double-byte character of a GBK text is in GB2312 (both bytes 0xA1 to 0xFE, rows up
+// to 0xF7): the glyph atlas has no other.
+bool AllInGb2312(const std::string &text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char lead = text[i];
+        if (lead < 0x80)
+            continue;
+        if (i + 1 >= text.size())
+            return false;
+        unsigned char trail = text[++i];
+        if (lead < 0xA1 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE)
+            return false;
+    }
+    return true;
+}
+
+// A program that keeps a file open and lets nobody else use it meanwhile.
+HANDLE Hold(const std::string &path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 std::vector<int> gPositions;
 WNDPROC gProgressProcedure;
@@ -83,6 +110,62 @@ protected:
         ASSERT_TRUE(WriteWholeFile(PathOf("CiZuFlat.igb"), "the user's phrases"));
         ASSERT_TRUE(WriteWholeFile(PathOf("pycizudic.idx"), std::string(1, char(firstIndexByte)) + "index"));
         ASSERT_TRUE(WriteWholeFile(PathOf("py2_3ZiCi1stZuMu.idx"), "first letters"));
+    }
+    // An earlier install whose every file holds other bytes than this build's, with the
+    // attributes the manifest gives it; one also has the system bit. Returns the bytes.
+    std::map<std::string, std::string> PlantEarlierInstall()
+    {
+        std::map<std::string, std::string> earlier;
+        for (int i = 0; i < kManifestStepCount; ++i) {
+            const ManifestStep &row = kManifestSteps[i];
+            if (!IsManifestRow(row))
+                continue;
+            std::string path = PathOf(row.fileName);
+            earlier[row.fileName] = std::string("earlier ") + row.fileName;
+            EXPECT_TRUE(WriteWholeFile(path, earlier[row.fileName]));
+            DWORD attributes = (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
+            if (row.identifier == 1022)
+                attributes |= FILE_ATTRIBUTE_SYSTEM;
+            EXPECT_TRUE(SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+        }
+        return earlier;
+    }
+    std::map<std::string, DWORD> AttributesOf(const std::map<std::string, std::string> &files) const
+    {
+        std::map<std::string, DWORD> attributes;
+        for (const auto &file : files)
+            attributes[file.first] = GetFileAttributesA(PathOf(file.first.c_str()).c_str()) & kComparedAttributes;
+        return attributes;
+    }
+    void ExpectFilesAsBefore(const std::map<std::string, std::string> &files,
+                             const std::map<std::string, DWORD> &attributes) const
+    {
+        for (const auto &file : files) {
+            std::string path = PathOf(file.first.c_str());
+            EXPECT_EQ(file.second, ReadWholeFile(path)) << path;
+            EXPECT_EQ(attributes.at(file.first), GetFileAttributesA(path.c_str()) & kComparedAttributes) << path;
+        }
+    }
+    // The temporary and kept copies of the one-step replace left in the folder.
+    std::vector<std::string> StrayCopies() const
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder_ + "\\~tv*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do
+            names.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+    const RecordedMessage *InUseQuestion(const char *fileName) const
+    {
+        for (const RecordedMessage &message : gRecordedMessages)
+            if (message.english.rfind(std::string(fileName) + " is in use", 0) == 0)
+                return &message;
+        return nullptr;
     }
     bool WordBaseQuestionAsked() const
     {
@@ -184,14 +267,135 @@ TEST_F(InstallRunTest, AFailedRequiredRowEndsTheRunThere)
     gDesktopIconFlag = 1;
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
     EXPECT_EQ(0, InstallRun());
-    EXPECT_TRUE(FileExists(PathOf("pykeys.dic")));
+    EXPECT_FALSE(FileExists(PathOf("pykeys.dic"))) << "the file the failed run wrote is gone again";
     EXPECT_FALSE(FileExists(PathOf("pyextra.dic")));
+    EXPECT_TRUE(StrayCopies().empty());
     EXPECT_FALSE(FileExists(PathOf("cendraui.ini")));
     EXPECT_EQ(std::vector<int>{10}, gPositions);
     EXPECT_FALSE(FileExists(group_));
     HKEY key;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key));
     EXPECT_TRUE(gRecordedMessages.empty());
+}
+
+// A reinstall over an earlier install that fails on its 106th row: the user's word base,
+// which the user chose to replace, every replaced file and the stale dictionary copies come
+// back byte for byte with their attributes; a file the run made is gone.
+TEST_F(InstallRunTest, AFailedRunGivesBackEveryFileItReplacedOrSwept)
+{
+    std::map<std::string, std::string> before = PlantEarlierInstall();
+    before["pycizudic.idx"] = "\xC1 the user's own index";
+    ASSERT_TRUE(SetFileAttributesA(PathOf("pycizudic.idx").c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(WriteWholeFile(PathOf("pycizudic.idx"), before["pycizudic.idx"]));
+    ASSERT_TRUE(SetFileAttributesA(PathOf("tips.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(DeleteFileA(PathOf("tips.txt").c_str()));
+    before.erase("tips.txt");
+    for (const char *stale : {"pykeys.dic0101", "flatAuto.dic"}) {
+        before[stale] = std::string("stale ") + stale;
+        ASSERT_TRUE(WriteWholeFile(PathOf(stale), before[stale]));
+        ASSERT_TRUE(SetFileAttributesA(PathOf(stale).c_str(), kReadOnlyHidden));
+    }
+    std::map<std::string, DWORD> attributes = AttributesOf(before);
+
+    HANDLE notes = Hold(PathOf("Vardel.exe"));
+    ASSERT_NE(INVALID_HANDLE_VALUE, notes);
+    gScriptedAnswers = {IDYES, IDCANCEL};
+    EXPECT_EQ(0, InstallRun());
+    CloseHandle(notes);
+
+    EXPECT_TRUE(WordBaseQuestionAsked());
+    const RecordedMessage *question = InUseQuestion("Vardel.exe");
+    ASSERT_NE(nullptr, question) << "the file in use is named";
+    EXPECT_EQ(1, question->type) << "OK and Cancel";
+    EXPECT_EQ(0u, question->chinese.rfind("Vardel.exe ", 0));
+    EXPECT_TRUE(AllInGb2312(question->chinese)) << question->chinese;
+    EXPECT_LT(question->chinese.size(), 80u) << "the message draws 79 bytes of its Chinese line";
+    EXPECT_LT(question->english.size(), 128u);
+
+    ExpectFilesAsBefore(before, attributes);
+    EXPECT_FALSE(FileExists(PathOf("tips.txt"))) << "made by the failed run";
+    EXPECT_TRUE(StrayCopies().empty()) << StrayCopies().front();
+    EXPECT_EQ(65, gPositions.back()) << "the run stopped at the notes application";
+}
+
+// The editor held open: after two seconds the user is asked, closes it and answers OK, and
+// the new editor is installed. The pinyin server held too and given up: an optional row,
+// so the run goes on and the old server stays as it was.
+TEST_F(InstallRunTest, AFileInUseIsAskedForByNameAndTriedAgainOrGivenUp)
+{
+    std::map<std::string, std::string> before = PlantEarlierInstall();
+    std::map<std::string, DWORD> attributes = AttributesOf(before);
+    HANDLE editor = Hold(PathOf("TVREdit.exe"));
+    HANDLE server = Hold(PathOf("DeVud.exe"));
+    ASSERT_NE(INVALID_HANDLE_VALUE, editor);
+    ASSERT_NE(INVALID_HANDLE_VALUE, server);
+    gScriptedAnswers = {IDOK, IDCANCEL};
+    gWhileShown = [&editor](const RecordedMessage &message) {
+        if (message.english.rfind("TVREdit.exe", 0) == 0 && editor) {
+            CloseHandle(editor);
+            editor = nullptr;
+        }
+    };
+    DWORD start = GetTickCount();
+    ASSERT_EQ(1, InstallRun());
+    DWORD took = GetTickCount() - start;
+    CloseHandle(server);
+
+    ASSERT_EQ(2u, gRecordedMessages.size());
+    EXPECT_NE(nullptr, InUseQuestion("TVREdit.exe"));
+    EXPECT_NE(nullptr, InUseQuestion("DeVud.exe"));
+    EXPECT_GE(took, 2 * 1800u) << "each file is tried for about two seconds before the user is asked";
+    EXPECT_EQ(Payload(1021), ReadWholeFile(PathOf("TVREdit.exe")));
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY), GetFileAttributesA(PathOf("TVREdit.exe").c_str()) & kComparedAttributes);
+    ExpectFilesAsBefore({{"DeVud.exe", before["DeVud.exe"]}}, attributes);
+    EXPECT_EQ(Payload(1022), ReadWholeFile(PathOf("TVREdit_readme.txt")));
+    EXPECT_EQ(DWORD(kReadOnlyHidden | FILE_ATTRIBUTE_SYSTEM),
+              GetFileAttributesA(PathOf("TVREdit_readme.txt").c_str()) & kComparedAttributes)
+        << "a replaced file keeps its system bit";
+    EXPECT_TRUE(StrayCopies().empty()) << StrayCopies().front();
+}
+
+// A run stopped half-way leaves new copies and kept old files; the next one deletes them,
+// but puts a kept file back where its own file is missing (a run stopped between the two
+// renames of a system without hard links).
+TEST_F(InstallRunTest, WhatAStoppedRunLeftIsDeletedOrPutBack)
+{
+    ASSERT_TRUE(WriteWholeFile(PathOf("pykeys.dic"), "the new keys"));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvold106.tmp"), "the old keys"));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvold131.tmp"), "the old characters"));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvold65541.tmp"), "a stale copy"));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvnew143.tmp"), "half a dictio"));
+    ASSERT_TRUE(SetFileAttributesA(PathOf("~tvnew143.tmp").c_str(), kReadOnlyHidden));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvold99999.tmp"), "a slot of no file"));
+    ASSERT_TRUE(WriteWholeFile(PathOf("~tvoldnotes.tmp"), "the user's"));
+
+    ClearLeftovers(folder_.c_str());
+    EXPECT_EQ("the new keys", ReadWholeFile(PathOf("pykeys.dic")));
+    EXPECT_EQ("the old characters", ReadWholeFile(PathOf("gbkflat.dic")));
+    EXPECT_EQ("a stale copy", ReadWholeFile(PathOf("Gbkflat.dic0001")));
+    EXPECT_EQ(std::vector<std::string>{"~tvoldnotes.tmp"}, StrayCopies()) << "a name not of our making stays";
+}
+
+// What an install asks for on the drive covers what it writes there.
+TEST_F(InstallRunTest, TheRoomAskedForCoversWhatTheInstallWrites)
+{
+    ASSERT_EQ(1, InstallRun());
+    unsigned long long written = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder_ + "\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do
+        written += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+
+    unsigned long long freeBytes = 0;
+    unsigned long cluster = 0;
+    ASSERT_EQ(1, FreeSpaceOf(folder_.c_str(), &freeBytes, &cluster));
+    EXPECT_GT(freeBytes, 0u);
+    unsigned long long needed = InstallBytesNeeded(cluster);
+    EXPECT_GE(needed, written);
+    EXPECT_LE(needed, written + 2 * 1048576ull + 124ull * cluster) << "far more than an install writes";
 }
 
 TEST_F(InstallRunTest, AFailedOptionalRowIsPassedOver)

@@ -4,6 +4,7 @@
 #ifndef TOVRA_MESSAGE_RECORDER_H
 #define TOVRA_MESSAGE_RECORDER_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct RecordedMessage {
 
 extern std::vector<RecordedMessage> gRecordedMessages;
 extern std::vector<int> gScriptedAnswers; // taken from the front; IDOK when empty
+// What the user does while a message is up, before answering it (e.g. closes a program).
+extern std::function<void(const RecordedMessage &)> gWhileShown;
 
 void ResetMessages();
 

@@ -116,6 +116,26 @@ TEST_F(PayloadTest, RefusesTargetsItCannotWrite)
                                   (folder_ + "\\no such folder\\x.dat").c_str()));
 }
 
+// A file another program holds can't be replaced; it keeps its bytes and attributes, and
+// no copy of the new bytes stays beside it.
+TEST_F(PayloadTest, AFileThatCannotBeReplacedStaysAsItWas)
+{
+    std::string path = PathOf("held.dat");
+    ASSERT_TRUE(WriteWholeFile(path, "the old bytes"));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), kReadOnlyHidden));
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(0, ExtractPayload(kTextPayload, "held.dat", buffer_.data(), buffer_.size(), 0, 0, nullptr));
+    CloseHandle(holder);
+    EXPECT_EQ("the old bytes", ReadWholeFile(path));
+    EXPECT_EQ(kReadOnlyHidden, GetFileAttributesA(path.c_str()) & kReadOnlyHidden);
+    EXPECT_FALSE(FileExists(PathOf("~tvnew0.tmp")));
+
+    ASSERT_EQ(1, ExtractPayload(kTextPayload, "held.dat", buffer_.data(), buffer_.size(), 0, 0, nullptr));
+    EXPECT_EQ(kText, ReadWholeFile(path));
+    EXPECT_FALSE(FileExists(PathOf("~tvnew0.tmp")));
+}
+
 TEST_F(PayloadTest, RefusesPathsLongerThanThePathBuffer)
 {
     // 259 bytes is the longest path with its terminator; one more is refused unopened.
