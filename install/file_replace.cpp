@@ -151,7 +151,7 @@ static int ReplaceKeeping(const char *newCopy, const char *target, const char *k
 int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *keptCopy)
 {
     if (old == INVALID_FILE_ATTRIBUTES)
-        return MoveReplacing(newCopy, target);
+        return MoveFileA(newCopy, target) != 0;
     /* The system replaces no read-only file. */
     if (old & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(target, old & ~FILE_ATTRIBUTE_READONLY);

@@ -35,7 +35,8 @@ DWORD AttributesForNewFile(DWORD old, int readOnly, int hidden);
 int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD attributes);
 
 /* Puts newCopy in the place of target in one rename. old is target's attributes as read
-   just before, INVALID_FILE_ATTRIBUTES when there is no target. With keptCopy, an old file
+   before, INVALID_FILE_ATTRIBUTES when there was no target: a target that has come since
+   is then not replaced but fails with ERROR_ALREADY_EXISTS. With keptCopy, an old file
    stays there with the same bytes. 1 on success; 0 with the system's error and target as it
    was, attributes included. */
 int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *keptCopy);

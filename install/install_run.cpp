@@ -2,11 +2,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <io.h>
 #include <stdio.h>
 #include <zlib.h>
 
 #include "install/file_replace.h"
+#include "install/folder_listing.h"
 #include "install/manifest.h"
 #include "install/payload.h"
 #include "install/run_journal.h"
@@ -37,10 +37,10 @@ static void ShowProgress()
 
 /* An index whose first byte has its top bit set belongs to a word base the user has
    been building; replacing it loses the user's words. */
-static int HasOldWordBase()
+static int HasOldWordBase(const FolderListing *listing)
 {
-    char phrases[kPathBytes], index[kPathBytes];
-    if (!JoinPath(phrases, gInstallFolder, "CiZuFlat.igb") || _access(phrases, 0) != 0)
+    char index[kPathBytes];
+    if (ListedAttributes(listing, gInstallFolder, "CiZuFlat.igb") == INVALID_FILE_ATTRIBUTES)
         return -1;
     if (!JoinPath(index, gInstallFolder, "pycizudic.idx"))
         return 0;
@@ -52,9 +52,9 @@ static int HasOldWordBase()
     return first != EOF && (first & 0x80) ? 1 : 0;
 }
 
-static void AskAboutOldWordBase()
+static void AskAboutOldWordBase(const FolderListing *listing)
 {
-    int present = HasOldWordBase();
+    int present = HasOldWordBase(listing);
     if (present < 0)
         return;
     if (present &&
@@ -68,20 +68,24 @@ static void AskAboutOldWordBase()
 /* Earlier versions left numbered copies of their dictionaries beside them; stale copies
    would be loaded instead of the new dictionaries. They are moved to their kept names, to
    be deleted with the other old files once the run has succeeded. */
-static void SweepStaleCopies(RunJournal *journal)
+static void SweepStaleCopies(FolderListing *listing, RunJournal *journal)
 {
     for (int k = 0; k < kStaleCopyCount; ++k) {
         char name[kJournalNameBytes], path[kPathBytes], kept[kPathBytes];
         StaleCopyName(k, name);
         unsigned long slot = kStaleCopySlots + k;
-        if (!JoinPath(path, gInstallFolder, name) || !CopyPathBeside(kept, path, kKeptCopy, slot))
-            continue;
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = ListedAttributes(listing, gInstallFolder, name);
+        /* A failed run gives the copy back under the name it had, "gbkflat.dic" for the
+           sweep's "Gbkflat.dic" say: on a drive that tells case apart it is another name. */
+        const char *found = ListedName(listing, name);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !JournalHasRoom(journal))
+            !JournalHasRoom(journal) || !JoinPath(path, gInstallFolder, found) ||
+            !CopyPathBeside(kept, path, kKeptCopy, slot))
             continue;
-        if (MoveFileA(path, kept))
-            NoteChange(journal, kStaleCopyKept, slot, name, attributes);
+        if (MoveFileA(path, kept)) {
+            NoteChange(journal, kStaleCopyKept, slot, found, attributes);
+            ForgetListed(listing, name);
+        }
     }
 }
 
@@ -97,16 +101,30 @@ static int AskToTryAgain(const char *fileName)
     return answer == IDOK;
 }
 
+/* A file that has come since the folder was listed is replaced like any old file: it is
+   read again and kept. 0 when it can't be, a folder having come instead. */
+static int ReadTargetAgain(const char *target, DWORD *old)
+{
+    *old = GetFileAttributesA(target);
+    return *old != INVALID_FILE_ATTRIBUTES && !(*old & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 /* Another program may hold the file for a moment (a scanner reading it) or until the user
    closes it (the editor still running): it is tried for about two seconds, then the user
-   is asked. 1 when the new copy is in place. */
-static int PutRowInPlace(const char *newCopy, const char *target, DWORD old, const char *kept, const char *fileName)
+   is asked. 1 when the new copy is in place; *old then says what it replaced. */
+static int PutRowInPlace(const char *newCopy, const char *target, DWORD *old, const char *kept, const char *fileName)
 {
     for (;;) {
         for (int attempt = 0; attempt < kInUseTries; ++attempt) {
-            if (PutInPlace(newCopy, target, old, kept))
+            if (PutInPlace(newCopy, target, *old, kept))
                 return 1;
-            if (!IsFileInUse(GetLastError()))
+            DWORD error = GetLastError();
+            if (*old == INVALID_FILE_ATTRIBUTES && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+                if (!ReadTargetAgain(target, old))
+                    return 0;
+                continue;
+            }
+            if (!IsFileInUse(error))
                 return 0;
             Sleep(kInUsePauseMilliseconds);
         }
@@ -117,7 +135,7 @@ static int PutRowInPlace(const char *newCopy, const char *target, DWORD old, con
 
 /* One row through a new copy; 1 when its file is in place. A row that fails leaves its old
    file as it was. */
-static int WriteRow(const ManifestStep &step, void *scratch, RunJournal *journal)
+static int WriteRow(const ManifestStep &step, void *scratch, const FolderListing *listing, RunJournal *journal)
 {
     char target[kPathBytes], newCopy[kPathBytes], kept[kPathBytes];
     unsigned long length = 0;
@@ -126,12 +144,12 @@ static int WriteRow(const ManifestStep &step, void *scratch, RunJournal *journal
         !CopyPathBeside(kept, target, kKeptCopy, step.identifier) ||
         InflatePayload(step.identifier, scratch, kScratchBytes, &length) != Z_OK)
         return 0;
-    DWORD old = GetFileAttributesA(target);
+    DWORD old = ListedAttributes(listing, gInstallFolder, step.fileName);
     if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
         return 0;
     if (!WriteNewCopy(newCopy, scratch, length, AttributesForNewFile(old, step.readOnly, step.hidden)))
         return 0;
-    if (!PutRowInPlace(newCopy, target, old, kept, step.fileName)) {
+    if (!PutRowInPlace(newCopy, target, &old, kept, step.fileName)) {
         ForceDelete(newCopy);
         return 0;
     }
@@ -141,7 +159,7 @@ static int WriteRow(const ManifestStep &step, void *scratch, RunJournal *journal
 }
 
 /* Writes the manifest rows in order; 0 as soon as a required row fails. */
-static int WriteManifest(void *scratch, RunJournal *journal)
+static int WriteManifest(void *scratch, const FolderListing *listing, RunJournal *journal)
 {
     for (int i = 0; i < kManifestStepCount; ++i) {
         const ManifestStep &step = kManifestSteps[i];
@@ -152,7 +170,7 @@ static int WriteManifest(void *scratch, RunJournal *journal)
         }
         if (step.kind == kWordBaseRow && gKeepOldWordBase)
             continue;
-        if (!WriteRow(step, scratch, journal) && IsRequiredRow(step))
+        if (!WriteRow(step, scratch, listing, journal) && IsRequiredRow(step))
             return 0;
     }
     return 1;
@@ -189,15 +207,17 @@ int InstallRun()
     }
     ShowProgress();
     ClearLeftovers(gInstallFolder);
+    FolderListing listing;
+    ListFolder(gInstallFolder, &listing);
     gKeepOldWordBase = 0;
-    AskAboutOldWordBase();
+    AskAboutOldWordBase(&listing);
 
     /* Every file the walk replaces keeps its old file until the verdict: a failed run
        leaves the folder as it found it. */
     RunJournal journal;
     journal.count = 0;
-    SweepStaleCopies(&journal);
-    int success = WriteManifest(scratch, &journal);
+    SweepStaleCopies(&listing, &journal);
+    int success = WriteManifest(scratch, &listing, &journal);
     if (success)
         LetOldFilesGo(&journal, gInstallFolder);
     else

@@ -37,17 +37,6 @@ DWORD AttributesWanted(const ManifestStep &row)
     return (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
 }
 
-// The shipped template ends with its "[Config]" section holding "UseBmpFont=0"; the
-// update rewrites that value in place and appends the language after two blank lines.
-std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int language)
-{
-    const std::string tail = "[Config]\r\nUseBmpFont=0\r\n\r\n";
-    if (shipped.size() < tail.size() || shipped.compare(shipped.size() - tail.size(), tail.size(), tail) != 0)
-        return "(the product's settings template does not end in its [Config] section)";
-    return shipped.substr(0, shipped.size() - tail.size()) + "[Config]\r\nUseBmpFont=" + useBmpFont +
-           "\r\n\r\n\r\nForceLanguage=" + std::to_string(language) + "\r\n";
-}
-
 std::string ShellFolder(int csidl)
 {
     char path[MAX_PATH] = "";
@@ -150,6 +139,17 @@ int SystemNameColumn()
         return 2;
     }
     return 0;
+}
+
+// The shipped template ends with its "[Config]" section holding "UseBmpFont=0"; the
+// update rewrites that value in place and appends the language after two blank lines.
+std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int language)
+{
+    const std::string tail = "[Config]\r\nUseBmpFont=0\r\n\r\n";
+    if (shipped.size() < tail.size() || shipped.compare(shipped.size() - tail.size(), tail.size(), tail) != 0)
+        return "(the product's settings template does not end in its [Config] section)";
+    return shipped.substr(0, shipped.size() - tail.size()) + "[Config]\r\nUseBmpFont=" + useBmpFont +
+           "\r\n\r\n\r\nForceLanguage=" + std::to_string(language) + "\r\n";
 }
 
 std::string ProductFile(const char *name)

@@ -21,6 +21,8 @@ std::string InstalledFile(const std::string &folder, const char *name);
 void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int language,
                              const std::set<std::string> &skipped = std::set<std::string>());
 void ExpectSettings(const std::string &folder, char useBmpFont, int language);
+// The shipped settings file as the install leaves it with the user's two choices.
+std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int language);
 
 // The program group with its two shortcuts into folder, named in the column of column.
 void ExpectProgramGroup(const std::string &folder, int column);

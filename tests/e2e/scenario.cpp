@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "driver_options.h"
@@ -20,6 +21,33 @@ const char kNoAnswerChinese[] = "请您回答提问.";
 const char kNoAnswerEnglish[] = "Please select a choice.";
 const char kWordBaseChinese[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
 const char kWordBaseEnglish[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+const char kDamagedChinese[] = "安装文件已损坏，请重新下载。";
+const char kDamagedEnglish[] = "The setup file is damaged. Please download it again.";
+
+std::string NoRoomChinese(unsigned long neededMegabytes, unsigned long freeMegabytes)
+{
+    char text[128];
+    snprintf(text, sizeof text, "磁盘空间不够：安装需要 %lu MB，只有 %lu MB 可用。", neededMegabytes, freeMegabytes);
+    return text;
+}
+
+std::string NoRoomEnglish(unsigned long neededMegabytes, unsigned long freeMegabytes)
+{
+    char text[128];
+    snprintf(text, sizeof text, "Not enough disk space: the install needs %lu MB, the drive has %lu MB free.",
+             neededMegabytes, freeMegabytes);
+    return text;
+}
+
+std::string InUseChinese(const std::string &fileName)
+{
+    return fileName + " 正被其他程序使用。确认重试，取消放弃。";
+}
+
+std::string InUseEnglish(const std::string &fileName)
+{
+    return fileName + " is in use by another program. Close it and press OK to try again, or Cancel to give up.";
+}
 
 namespace {
 
@@ -196,6 +224,13 @@ void SetupScenario::WalkToLanguagePage(int answer)
     ClickNext(3);
 }
 
+void SetupScenario::StartInstallInto(const std::string &folder)
+{
+    TypeFolder(std::wstring(folder.begin(), folder.end()));
+    WalkToLanguagePage(IDC_DISPLAY_YES);
+    ClickInstall();
+}
+
 ShownMessage SetupScenario::NextMessage(DWORD milliseconds)
 {
     ShownMessage message;
@@ -204,8 +239,8 @@ ShownMessage SetupScenario::NextMessage(DWORD milliseconds)
     return message;
 }
 
-void SetupScenario::ExpectMessage(const ShownMessage &message, const char *chinese, const char *english,
-                                  std::vector<int> buttons)
+void SetupScenario::ExpectMessage(const ShownMessage &message, const std::string &chinese,
+                                  const std::string &english, std::vector<int> buttons)
 {
     EXPECT_EQ(chinese, message.chinese);
     EXPECT_EQ(english, message.english);

@@ -26,6 +26,12 @@ extern const char kNoAnswerChinese[];
 extern const char kNoAnswerEnglish[];
 extern const char kWordBaseChinese[];
 extern const char kWordBaseEnglish[];
+extern const char kDamagedChinese[];
+extern const char kDamagedEnglish[];
+std::string NoRoomChinese(unsigned long neededMegabytes, unsigned long freeMegabytes);
+std::string NoRoomEnglish(unsigned long neededMegabytes, unsigned long freeMegabytes);
+std::string InUseChinese(const std::string &fileName);
+std::string InUseEnglish(const std::string &fileName);
 
 // An install, from the press of Agree/Install to its first message, takes at least five
 // seconds by the program's design; the run itself takes one or two here.
@@ -55,10 +61,12 @@ protected:
     void ChooseLanguageByClick(int position);
     // Walks from page 0 to page 3 by clicks, answering the display check with answer.
     void WalkToLanguagePage(int answer);
+    // Types folder, walks to the language page answering Yes, and clicks Agree/Install.
+    void StartInstallInto(const std::string &folder);
 
     // The next message, which must come within milliseconds.
     ShownMessage NextMessage(DWORD milliseconds = 10000);
-    void ExpectMessage(const ShownMessage &message, const char *chinese, const char *english,
+    void ExpectMessage(const ShownMessage &message, const std::string &chinese, const std::string &english,
                        std::vector<int> buttons);
     // Answers the closing messages of a successful install: OK, then the speech-module
     // offer with speechAnswer (1 or 2) by a click.

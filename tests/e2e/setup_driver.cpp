@@ -194,9 +194,8 @@ long long ProcessorMilliseconds(const SetupProcess &setup)
     return static_cast<long long>((k.QuadPart + u.QuadPart) / 10000);
 }
 
-bool StartSetup(SetupProcess *setup, const char *currentFolder)
+bool LaunchProgram(SetupProcess *setup, const std::string &program, const char *currentFolder)
 {
-    const std::string &program = gOptions.setupProgram;
     // The program reads no command line; a mark on it names the process for the driver.
     static int serial;
     setup->mark = "e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
@@ -210,6 +209,13 @@ bool StartSetup(SetupProcess *setup, const char *currentFolder)
         fprintf(stderr, "e2e: cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return false;
     }
+    return true;
+}
+
+bool StartSetup(SetupProcess *setup, const char *currentFolder)
+{
+    if (!LaunchProgram(setup, gOptions.setupProgram, currentFolder))
+        return false;
     WaitUntil(
         [setup] {
             setup->wizard = FindShownWindowOf(setup->info.dwProcessId, kWizardCaption);
@@ -221,6 +227,11 @@ bool StartSetup(SetupProcess *setup, const char *currentFolder)
     if (setup->wizard)
         WaitForInputIdle(setup->info.hProcess, kWizardWait);
     return setup->wizard != nullptr;
+}
+
+bool WizardShown(const SetupProcess &setup)
+{
+    return FindShownWindowOf(setup.info.dwProcessId, kWizardCaption) != nullptr;
 }
 
 int WaitForExit(SetupProcess *setup, DWORD milliseconds)

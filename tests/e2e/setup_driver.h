@@ -38,6 +38,10 @@ void StopProcessTree(DWORD process);
 // Starts the program with currentFolder as its current folder (none: the driver's) and
 // waits until its wizard is on screen.
 bool StartSetup(SetupProcess *setup, const char *currentFolder = nullptr);
+// Starts program, another build or copy of the program, and waits for nothing.
+bool LaunchProgram(SetupProcess *setup, const std::string &program, const char *currentFolder = nullptr);
+// The wizard of the program is on screen.
+bool WizardShown(const SetupProcess &setup);
 
 // The exit code, or -1 when the program has not ended within milliseconds.
 int WaitForExit(SetupProcess *setup, DWORD milliseconds);

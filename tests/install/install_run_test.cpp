@@ -17,6 +17,7 @@
 #include "install/manifest.h"
 #include "install/payload.h"
 #include "install/run_journal.h"
+#include "gb2312_text.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
 #include "test_folder.h"
@@ -28,23 +29,6 @@ namespace {
 const char kOldWordBaseQuestion[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
 const std::vector<int> kAllPositions = {10, 15, 20, 25, 30, 35, 45, 50, 55, 65, 70, 90, 94, 97, 100};
 const DWORD kComparedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// Every double-byte character of a GBK text is in GB2312 (both bytes 0xA1 to 0xFE, rows up
-// to 0xF7): the glyph atlas has no other.
-bool AllInGb2312(const std::string &text)
-{
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char lead = text[i];
-        if (lead < 0x80)
-            continue;
-        if (i + 1 >= text.size())
-            return false;
-        unsigned char trail = text[++i];
-        if (lead < 0xA1 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE)
-            return false;
-    }
-    return true;
-}
 
 // A program that keeps a file open and lets nobody else use it meanwhile.
 HANDLE Hold(const std::string &path)
