@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "earlier_install.h"
 #include "scenario.h"
 #include "test_folder.h"
 
@@ -114,11 +115,10 @@ TEST_F(FailureScenario, ARequiredFileThatCannotBeWrittenEndsInTheFailureMessageA
     EXPECT_EQ(2, WaitForExit(&setup_, kExitWait)) << "a failed install must be told from a successful one";
 
     // Nothing after the blocked file: no later row, no settings, shortcut or registration,
-    // and no offer of the speech module.
-    EXPECT_EQ(ReadWholeFile(ProductFile("pykeys.dic")), ReadWholeFile(InstalledFile(folder, "pykeys.dic")));
-    EXPECT_FALSE(FileExists(InstalledFile(folder, "pyextra.dic")));
-    EXPECT_FALSE(FileExists(InstalledFile(folder, "cendraui.ini")));
-    EXPECT_FALSE(FileExists(folder + "\\doc")) << "the folder existed";
+    // and no offer of the speech module; and the file written before it is gone again.
+    FolderState left = StateOf(folder);
+    EXPECT_EQ(1u, left.size()) << "the folder holds more than the folder in the file's place";
+    EXPECT_EQ(1u, left.count("gbkflat.dic"));
     ExpectNoShortcuts(column_);
     ExpectNoRegistration();
     EXPECT_FALSE(FileExists(SpeechPackagePath()));
