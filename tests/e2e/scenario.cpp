@@ -20,8 +20,13 @@ const char kNoAnswerChinese[] = "请您回答提问.";
 const char kNoAnswerEnglish[] = "Please select a choice.";
 const char kWordBaseChinese[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
 const char kWordBaseEnglish[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+const char kUserFilesChinese[] = "所列目录中已有文件，同名文件将被替换。仍要安装吗？";
+const char kUserFilesEnglishEnd[] = " already holds files; files of the same name get replaced. Install?";
 
 namespace {
+
+// The folder list of the folder chooser.
+const int kChooserFolderList = 1121;
 
 std::string Narrow(const std::wstring &text)
 {
@@ -30,11 +35,13 @@ std::string Narrow(const std::wstring &text)
     return narrow;
 }
 
-// Each folder of path in turn, so that a scenario can ask for a nested one.
+// Each folder of path in turn, so that a scenario can ask for a nested one. The path is
+// walked by character: a Chinese name may end in the byte of a backslash.
 void MakeFolders(const std::string &path)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    for (const char *at = path.c_str() + 3; *at; at = CharNextA(at))
+        if (*at == '\\')
+            CreateDirectoryA(path.substr(0, at - path.c_str()).c_str(), nullptr);
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
@@ -194,6 +201,18 @@ void SetupScenario::WalkToLanguagePage(int answer)
         << "a click did not tick box " << answer << ": " << DescribeProgram(setup_);
     ClickNext(2);
     ClickNext(3);
+}
+
+HWND SetupScenario::WaitForChooser()
+{
+    HWND chooser = nullptr;
+    WaitUntil(
+        [this, &chooser] {
+            chooser = FindShownDialogOf(setup_.info.dwProcessId, kChooserFolderList);
+            return chooser != nullptr;
+        },
+        10000);
+    return chooser;
 }
 
 ShownMessage SetupScenario::NextMessage(DWORD milliseconds)

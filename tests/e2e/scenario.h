@@ -26,6 +26,10 @@ extern const char kNoAnswerChinese[];
 extern const char kNoAnswerEnglish[];
 extern const char kWordBaseChinese[];
 extern const char kWordBaseEnglish[];
+// The question about a folder with files of the user's; the English line is the folder
+// followed by kUserFilesEnglishEnd.
+extern const char kUserFilesChinese[];
+extern const char kUserFilesEnglishEnd[];
 
 // An install, from the press of Agree/Install to its first message, takes at least five
 // seconds by the program's design; the run itself takes one or two here.
@@ -55,6 +59,9 @@ protected:
     void ChooseLanguageByClick(int position);
     // Walks from page 0 to page 3 by clicks, answering the display check with answer.
     void WalkToLanguagePage(int answer);
+    // The folder chooser once it is on screen, known by its folder list whatever its
+    // caption says; null when none comes.
+    HWND WaitForChooser();
 
     // The next message, which must come within milliseconds.
     ShownMessage NextMessage(DWORD milliseconds = 10000);
