@@ -4,6 +4,7 @@
 #include <direct.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "wizard/owner_draw.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
@@ -42,9 +43,7 @@ static BOOL ConfirmCurrentFolder(HWND dialog)
     char folder[kPathBytes];
     if (!_getcwd(folder, kPathBytes))
         return FALSE;
-    size_t length = strlen(folder);
-    if (length > 0 && folder[length - 1] == '\\')
-        folder[length - 1] = '\0';
+    RemoveLastBackslash(folder, SystemPathCodePage());
     strcpy(gInstallFolder, folder);
     EndDialog(dialog, 1);
     return TRUE;

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
+#include "foundation/string_walk.h"
 #include "install/manifest.h"
 #include "install/payload_index.h"
 #include "install/run_journal.h"
@@ -27,7 +29,8 @@ unsigned long long InstallBytesNeeded(unsigned long clusterBytes)
     return needed;
 }
 
-/* "C:\" of a drive path, "\\server\share\" of a network path; 0 for any other path. */
+/* "C:\" of a drive path, "\\server\share\" of a network path; 0 for any other path. Walked
+   by character: a double-byte name may hold the byte of a backslash. */
 static int RootOf(const char *folder, char *root)
 {
     if (folder[0] && folder[1] == ':') {
@@ -36,12 +39,12 @@ static int RootOf(const char *folder, char *root)
     }
     if (folder[0] != '\\' || folder[1] != '\\')
         return 0;
-    const char *share = strchr(folder + 2, '\\');
-    if (!share)
-        return 0;
-    const char *end = strchr(share + 1, '\\');
-    size_t length = end ? size_t(end - folder) : strlen(folder);
-    return snprintf(root, kPathBytes, "%.*s\\", int(length), folder) < kPathBytes;
+    TextWalk walk = {folder, int(strlen(folder)), 0, SystemPathCodePage()};
+    int separators = 0, p = 2;
+    for (; p < walk.length; p += StepAt(walk, p))
+        if (StepAt(walk, p) == 1 && folder[p] == '\\' && ++separators == 2)
+            break;
+    return separators > 0 && snprintf(root, kPathBytes, "%.*s\\", p, folder) < kPathBytes;
 }
 
 typedef BOOL(WINAPI *FreeSpaceReader)(LPCSTR folder, PULARGE_INTEGER available, PULARGE_INTEGER total,

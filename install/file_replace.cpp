@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "wizard/wizard_state.h"
 
 static const char *const kCopyPrefixes[] = {"~tvnew", "~tvold"};
@@ -30,10 +31,12 @@ long SlotOfCopy(const char *name, int kind)
     return long(slot);
 }
 
+/* The folder part is found by character: a double-byte name may end in the byte of a
+   backslash. */
 int CopyPathBeside(char *path, const char *target, int kind, unsigned long slot)
 {
-    const char *separator = strrchr(target, '\\');
-    size_t folder = separator ? size_t(separator - target) + 1 : 0;
+    int separator = FindLastBackslash(target, SystemPathCodePage());
+    size_t folder = size_t(separator + 1);
     int written = snprintf(path, kPathBytes, "%.*s%s%lu%s", int(folder), target, kCopyPrefixes[kind], slot,
                            kCopyExtension);
     if (written < 0 || written >= kPathBytes) {

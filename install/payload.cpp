@@ -4,6 +4,7 @@
 #include <string.h>
 #include <zlib.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "wizard/wizard_state.h"
 
@@ -34,12 +35,7 @@ int InflatePayload(int identifier, void *buffer, unsigned long capacity, unsigne
 
 int JoinPath(char *path, const char *folder, const char *name)
 {
-    int written = snprintf(path, kPathBytes, "%s\\%s", folder, name);
-    if (written < 0 || written >= kPathBytes) {
-        path[0] = '\0';
-        return 0;
-    }
-    return 1;
+    return JoinPathText(path, kPathBytes, folder, name, SystemPathCodePage());
 }
 
 static int CopyPath(char *path, const char *source)

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "install/payload.h"
 #include "wizard/message_dialog.h"
 #include "wizard/wizard_state.h"
@@ -53,7 +54,7 @@ static int BuildVersion3Folder(char *path, int folderKind)
     UINT length = GetWindowsDirectoryA(path, kPathBytes);
     if (length == 0 || length >= kPathBytes)
         return 0;
-    if (path[length - 1] != '\\' && !AppendToPath(path, "\\"))
+    if (!EndsInBackslash(path, SystemPathCodePage()) && !AppendToPath(path, "\\"))
         return 0;
     if (gNtFlag && !(AppendToPath(path, "profiles\\") && AppendToPath(path, user) && AppendToPath(path, "\\")))
         return 0;
@@ -71,10 +72,10 @@ static void SetWorkingFolderOf(IShellLinkA *link, const char *target)
 {
     char folder[kPathBytes];
     snprintf(folder, sizeof folder, "%s", target);
-    char *backslash = strrchr(folder, '\\');
-    if (!backslash)
+    int backslash = FindLastBackslash(folder, SystemPathCodePage());
+    if (backslash < 0)
         return;
-    *backslash = '\0';
+    folder[backslash] = '\0';
     link->SetWorkingDirectory(folder);
 }
 
@@ -118,8 +119,9 @@ int MakeShortcut(const char *target, const char *linkPath, const char *descripti
 /* folder + "\" + name + ".lnk", refused when it would not fit the path buffer. */
 static int BuildLinkPath(char *linkPath, const char *folder, const char *name)
 {
-    int written = snprintf(linkPath, kPathBytes, "%s\\%s.lnk", folder, name);
-    return written > 0 && written < kPathBytes;
+    char linkName[kPathBytes];
+    int written = snprintf(linkName, sizeof linkName, "%s.lnk", name);
+    return written > 0 && written < kPathBytes && JoinPath(linkPath, folder, linkName);
 }
 
 void MakeDesktopShortcut(const char *executableFileName, const char *shortcutName)
@@ -155,14 +157,15 @@ static int EnsureGroupFolder(const char *group)
 
 int MakeProgramGroup(const char *groupName, const ShortcutEntry *shortcuts)
 {
-    char group[kPathBytes];
-    if (!ShellFolderLookup(group, kProgramsFolder)) {
+    char programs[kPathBytes], group[kPathBytes];
+    if (!ShellFolderLookup(programs, kProgramsFolder)) {
         ShowStartMenuFailure();
         return 0;
     }
+    strcpy(group, programs);
     if (groupName[0]) {
         /* A group path that would not fit is a group that can't be made. */
-        if (!AppendToPath(group, "\\") || !AppendToPath(group, groupName)) {
+        if (!JoinPath(group, programs, groupName)) {
             ShowStartMenuFailure();
             return 0;
         }

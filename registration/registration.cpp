@@ -103,11 +103,14 @@ static void ShortServerPath(char *path, const char *fileName)
 static void RegisterEditorFileType()
 {
     const char *typeName = "TVREditor.Document";
+    char editor[kPathBytes];
+    if (!JoinPath(editor, gInstallFolder, "tvredit.exe"))
+        return;
     if (RegSetValueA(HKEY_CLASSES_ROOT, typeName, REG_SZ, "Tovra Editor Document", 0) != ERROR_SUCCESS)
         return;
     CountedString command = MakeString("\"");
-    AppendText(&command, gInstallFolder);
-    AppendText(&command, "\\tvredit.exe\" \"%1\"");
+    AppendText(&command, editor);
+    AppendText(&command, "\" \"%1\"");
     if (RegSetValueA(HKEY_CLASSES_ROOT, "TVREditor.Document\\shell\\open\\command", REG_SZ, command.text, 0) !=
         ERROR_SUCCESS)
         return;

@@ -7,10 +7,11 @@
 #include <time.h>
 
 #include "display/folder_chooser.h"
+#include "foundation/path_text.h"
 #include "install/disk_space.h"
 #include "install/install_run.h"
-#include "install/manifest.h"
 #include "install/payload.h"
+#include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_dialog.h"
@@ -21,70 +22,20 @@ void BrowseForFolder(HWND dialog)
     if (!ChooseFolder(dialog))
         return;
     char text[kPathBytes + kDefaultFolderNameBytes];
-    snprintf(text, sizeof text, "%s\\%s", gInstallFolder, gDefaultFolderName);
-    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, text);
+    if (JoinPathText(text, sizeof text, gInstallFolder, gDefaultFolderName, SystemPathCodePage()))
+        SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, text);
 }
 
-static size_t LongestManifestFileName()
-{
-    size_t longest = 0;
-    for (int i = 0; i < kManifestStepCount; ++i)
-        if (IsManifestRow(kManifestSteps[i]) && strlen(kManifestSteps[i].fileName) > longest)
-            longest = strlen(kManifestSteps[i].fileName);
-    return longest;
-}
-
-/* Every file of the install must fit the 260-byte path buffers; a folder too long for
-   that is refused here, not half-way through the install. */
-static int FolderLeavesRoomForFiles(const char *folder)
-{
-    return strlen(folder) + 1 + LongestManifestFileName() < size_t(kPathBytes);
-}
-
-/* The "doc" subfolder of folder, for the user's documents; 0 when it would not fit. */
-static int DocumentsFolderOf(const char *folder, char *documents)
-{
-    size_t length = strlen(folder);
-    const char *separator = length && folder[length - 1] == '\\' ? "" : "\\";
-    int written = snprintf(documents, kPathBytes, "%s%sdoc", folder, separator);
-    return written > 0 && written < kPathBytes;
-}
-
-/* A new folder gets a "doc" subfolder for the user's documents. */
-static void MakeDocumentsFolder(const char *folder)
-{
-    char documents[kPathBytes];
-    if (DocumentsFolderOf(folder, documents))
-        CreateDirectoryA(documents, nullptr);
-}
-
-/* An existing folder stays the process's current folder; a missing one is made. */
-static int PrepareInstallFolder()
-{
-    if (!FolderLeavesRoomForFiles(gInstallFolder))
-        return 0;
-    if (SetCurrentDirectoryA(gInstallFolder))
-        return 1;
-    if (!CreateDirectoryA(gInstallFolder, nullptr))
-        return 0;
-    MakeDocumentsFolder(gInstallFolder);
-    return 1;
-}
-
-/* Back on the language page with its buttons, so the user can correct the folder. */
 static void ReportBadFolder(HWND dialog)
 {
     char english[128];
     snprintf(english, sizeof english, "%s Please check folder path.", kMessageTable[kMessageCannotCreateFolder]);
     ShowMessage("无法建目录。请检查所列目录是否合法（注意：子目录只能在已存在的目录下建）。", english, kMessageOk,
                 dialog);
-    gPageNumber = kLanguagePage;
-    SetUpPage(dialog, kLanguagePage);
 }
 
-/* After a message that stops the install before it starts: the language page with its
-   buttons, as the user left it. */
-static void BackToLanguagePage(HWND dialog)
+/* Back on the language page with its buttons, so the user can correct the folder. */
+static void ReturnToLanguagePage(HWND dialog)
 {
     gPageNumber = kLanguagePage;
     SetUpPage(dialog, kLanguagePage);
@@ -101,7 +52,7 @@ static int IsFolder(const char *path)
 static void RemoveMadeFolder(const char *folder)
 {
     char documents[kPathBytes];
-    if (DocumentsFolderOf(folder, documents))
+    if (JoinPath(documents, folder, "doc"))
         RemoveDirectoryA(documents);
     RemoveDirectoryA(folder);
 }
@@ -164,16 +115,20 @@ static void ReportResult(HWND dialog, int installed)
 
 void TriggerInstall(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, gInstallFolder, kPathBytes);
-    int folderExisted = IsFolder(gInstallFolder);
-    if (!PrepareInstallFolder()) {
-        ReportBadFolder(dialog);
+    char typed[kPathBytes];
+    GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, typed, kPathBytes);
+    int folderExisted = IsFolder(typed);
+    int folder = PrepareInstallFolder(dialog, typed);
+    if (folder != kFolderReady) {
+        if (folder == kFolderRefused)
+            ReportBadFolder(dialog);
+        ReturnToLanguagePage(dialog);
         return;
     }
     if (!HasRoomToInstall(dialog)) {
         if (!folderExisted)
             RemoveMadeFolder(gInstallFolder);
-        BackToLanguagePage(dialog);
+        ReturnToLanguagePage(dialog);
         return;
     }
     TakeChoices(dialog);
@@ -198,12 +153,11 @@ void OfferSpeechModule()
                     gMainWindow);
         return;
     }
-    char path[kPathBytes];
-    DWORD length = GetTempPathA(kPathBytes, path);
+    char temporary[kPathBytes], path[kPathBytes];
+    DWORD length = GetTempPathA(kPathBytes, temporary);
     if (length == 0 || length >= kPathBytes)
-        strcpy(path, "C:\\");
-    if (strlen(path) + strlen(TOVRA_SPEECH_PACKAGE_FILE) < size_t(kPathBytes)) {
-        strcat(path, TOVRA_SPEECH_PACKAGE_FILE);
+        strcpy(temporary, "C:\\");
+    if (JoinPath(path, temporary, TOVRA_SPEECH_PACKAGE_FILE)) {
         int written = ExtractPayload(IDR_SPEECH_PACKAGE, TOVRA_SPEECH_PACKAGE_FILE, buffer, kSpeechPackageCapacity, 0,
                                      0, path);
         if (written && _access(path, 0) == 0)

@@ -32,6 +32,13 @@ protected:
         return wide;
     }
 
+    std::string Narrow(const std::wstring &text)
+    {
+        char narrow[MAX_PATH] = "";
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, MAX_PATH, nullptr, nullptr);
+        return narrow;
+    }
+
     void InstallWithLanguage(int language)
     {
         WalkToLanguagePage(IDC_DISPLAY_YES);
@@ -39,6 +46,33 @@ protected:
         ClickInstall();
         FinishSuccessfulInstall(IDCANCEL);
         ExpectExitCode(0);
+    }
+
+    // Names whose last character ends in the byte of a backslash in the system's code
+    // page: the chooser standing in a folder of chooserName proposes the product's folder
+    // inside it, and a new folder installName gets its "doc" folder inside it, not beside.
+    void KeepNamesInsideFoldersEndingIn5C(const std::wstring &chooserName, const std::wstring &installName,
+                                          int language)
+    {
+        for (const std::wstring &name : {chooserName, installName})
+            ASSERT_EQ('\x5C', Narrow(name).back()) << "not a name for this code page: " << Narrow(name);
+        const std::string chosen = Folder(Narrow(chooserName), true);
+        const std::string folder = Folder(Narrow(installName), false);
+        Start(chosen.c_str());
+
+        ClickWindow(Item(IDC_BROWSE));
+        HWND chooser = WaitForChooser();
+        ASSERT_TRUE(chooser) << "Browse opened no folder chooser";
+        ASSERT_TRUE(BringToFront(chooser));
+        PressKey(VK_RETURN);
+        ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }, 10000)) << "Enter did not confirm the chooser";
+        EXPECT_EQ(chosen + "\\Tovra_Editor", ControlText(Item(IDC_FOLDER_EDIT)));
+
+        PasteFolder(Wide(folder));
+        InstallWithLanguage(language);
+        EXPECT_TRUE(FileExists(folder + "\\doc"));
+        EXPECT_FALSE(FileExists(folder + "doc")) << "the doc folder stands beside the install folder";
+        ExpectInstalled(folder, '0', language, true);
     }
 };
 
@@ -60,6 +94,14 @@ TEST_F(SimplifiedChineseSystem, NamesAreGbkAndTheFolderMayBeChinese)
     ExpectInstalled(folder, '0', 1, true);
 }
 
+// 運 is DF 5C in GBK.
+TEST_F(SimplifiedChineseSystem, AFolderEndingInATrailByteOfABackslashKeepsItsNamesInside)
+{
+    if (GetACP() != 936)
+        GTEST_SKIP() << "runs under LANG=zh_CN.UTF-8 (code page 936)";
+    KeepNamesInsideFoldersEndingIn5C(L"拓沃運", L"Tovra運", 1);
+}
+
 class TraditionalChineseSystem : public ChineseSystemScenario {};
 
 TEST_F(TraditionalChineseSystem, NamesAreBig5AndTheFolderMayHaveBlanks)
@@ -72,6 +114,14 @@ TEST_F(TraditionalChineseSystem, NamesAreBig5AndTheFolderMayHaveBlanks)
     TypeFolder(Wide(folder));
     InstallWithLanguage(2);
     ExpectInstalled(folder, '0', 2, true);
+}
+
+// 功 is A5 5C in Big5.
+TEST_F(TraditionalChineseSystem, AFolderEndingInATrailByteOfABackslashKeepsItsNamesInside)
+{
+    if (GetACP() != 950)
+        GTEST_SKIP() << "runs under LANG=zh_TW.UTF-8 (code page 950)";
+    KeepNamesInsideFoldersEndingIn5C(L"拓沃功", L"Tovra功", 2);
 }
 
 } // namespace

@@ -1,30 +1,19 @@
 // Where the product goes: a new folder, an existing one, and folders the wizard must
 // refuse before it installs anything.
+#include <string.h>
+
+#include <set>
+
 #include "scenario.h"
 #include "test_folder.h"
 
 namespace {
 
-// Controls of the folder chooser: the label where the system's dialog shows its current
-// folder, and its folder list.
+// The label where the folder chooser shows its current folder.
 const int kChooserFolderLabel = 1088;
-const int kChooserFolderList = 1121;
 
 class FolderScenario : public SetupScenario {
 protected:
-    // The chooser is known by its folder list, whatever its caption says.
-    HWND WaitForChooser()
-    {
-        HWND chooser = nullptr;
-        WaitUntil(
-            [this, &chooser] {
-                chooser = FindShownDialogOf(setup_.info.dwProcessId, kChooserFolderList);
-                return chooser != nullptr;
-            },
-            10000);
-        return chooser;
-    }
-
     bool IsFolder(const std::string &path)
     {
         DWORD attributes = GetFileAttributesA(path.c_str());
@@ -38,6 +27,16 @@ protected:
         ClickInstall();
     }
 
+    // The language page after a message that stopped the install, its buttons working.
+    void ExpectLanguagePageWithButtons()
+    {
+        ASSERT_TRUE(WaitForPage(setup_, 3));
+        for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
+            EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
+                << "button " << id;
+        EXPECT_FALSE(Shown(setup_, IDC_PROGRESS));
+    }
+
     // Install pressed with a folder the wizard must refuse: the folder message, then the
     // language page again with its buttons.
     void ExpectFolderRefused(const std::string &folder, const char *picture)
@@ -49,17 +48,29 @@ protected:
         ExpectMessage(refused, kFolderChinese, kFolderEnglish, {IDOK});
         Picture(&setup_, picture);
         ASSERT_TRUE(ClickAnswer(refused, IDOK));
-        ASSERT_TRUE(WaitForPage(setup_, 3));
-        for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
-            EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
-                << "button " << id;
-        EXPECT_FALSE(Shown(setup_, IDC_PROGRESS));
+        ExpectLanguagePageWithButtons();
         EXPECT_FALSE(IsFolder(folder));
         // Back walks down the pages that exist, to the folder page.
         for (int page = 2; page >= 0; --page) {
             ClickWindow(Item(IDC_BACK));
             ASSERT_TRUE(WaitForPage(setup_, page)) << "page shown: " << PageShown(setup_);
         }
+    }
+
+    // The names in folder, files and subfolders.
+    std::set<std::string> Contents(const std::string &folder)
+    {
+        std::set<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do
+            if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+                names.insert(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
     }
 };
 
@@ -105,6 +116,8 @@ TEST_F(FolderScenario, ANewFolderChosenThroughBrowseUnderAParentWithBlanksGetsIt
     ExpectInstalled(folder, '0', 0, true);
 }
 
+// A folder that holds an earlier install is written over without a question, even with a
+// file of the user's beside it.
 TEST_F(FolderScenario, AnExistingFolderIsWrittenOverAndGetsNoDocFolder)
 {
     const std::string folder = Folder("existing", true);
@@ -155,6 +168,54 @@ TEST_F(FolderScenario, RefusedFoldersLeaveTheWizardWorkingUntilAValidOneInstalls
     ExpectExitCode(0);
     EXPECT_TRUE(IsFolder(valid + "\\doc"));
     ExpectInstalled(valid, '0', 0, true);
+}
+
+// A text that names no folder from a root, or a name whose blank or dot Windows would
+// drop: each gets the folder message and nothing is made, neither where the wizard stands
+// nor beside the folder named.
+TEST_F(FolderScenario, RelativeFoldersAndNamesEndingInABlankOrADotAreRefused)
+{
+    const std::string current = Folder("current", true);
+    Start(current.c_str());
+    ExpectFolderRefused("RelTovra", "message-folder-relative");
+    ExpectFolderRefused(Folder("Trail ", false), "message-folder-trailing-blank");
+    ExpectFolderRefused(Folder("Trail.", false), "message-folder-trailing-dot");
+    EXPECT_EQ(std::set<std::string>(), Contents(current)) << "made in the wizard's folder";
+    EXPECT_EQ(std::set<std::string>{"current"}, Contents(Folder("", false)));
+    ClickWindow(Item(IDCANCEL));
+    ExpectExitCode(0);
+}
+
+// A folder of the user's own files gets a question naming it before anything is written:
+// No leaves every file as it was and the wizard on the language page, Yes installs.
+TEST_F(FolderScenario, AFolderWithTheUsersOwnFilesIsAskedAboutFirst)
+{
+    const std::string folder = Folder("MyDocs", true);
+    const std::string readme = "The user's own readme.\r\n", license = "The user's own licence.\r\n";
+    ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "readme.txt"), readme));
+    ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "license.txt"), license));
+
+    Start();
+    InstallInto(folder);
+    ShownMessage question = NextMessage(kInstallWait);
+    ASSERT_TRUE(question.dialog);
+    ExpectMessage(question, kUserFilesChinese, (folder + kUserFilesEnglishEnd).c_str(), {IDYES, IDNO});
+    Picture(&setup_, "message-folder-with-files");
+    ASSERT_TRUE(ClickAnswer(question, IDNO));
+    ExpectLanguagePageWithButtons();
+    EXPECT_EQ(readme, ReadWholeFile(InstalledFile(folder, "readme.txt")));
+    EXPECT_EQ(license, ReadWholeFile(InstalledFile(folder, "license.txt")));
+    EXPECT_EQ((std::set<std::string>{"license.txt", "readme.txt"}), Contents(folder));
+
+    ClickInstall();
+    ShownMessage again = NextMessage(kInstallWait);
+    ASSERT_TRUE(again.dialog);
+    ExpectMessage(again, kUserFilesChinese, (folder + kUserFilesEnglishEnd).c_str(), {IDYES, IDNO});
+    ASSERT_TRUE(ClickAnswer(again, IDYES));
+    FinishSuccessfulInstall(IDCANCEL);
+    ExpectExitCode(0);
+    EXPECT_FALSE(FileExists(folder + "\\doc"));
+    ExpectInstalled(folder, '0', 0, true);
 }
 
 } // namespace

@@ -48,8 +48,13 @@ std::string InUseEnglish(const std::string &fileName)
 {
     return fileName + " is in use by another program. Close it and press OK to try again, or Cancel to give up.";
 }
+const char kUserFilesChinese[] = "所列目录中已有文件，同名文件将被替换。仍要安装吗？";
+const char kUserFilesEnglishEnd[] = " already holds files; files of the same name get replaced. Install?";
 
 namespace {
+
+// The folder list of the folder chooser.
+const int kChooserFolderList = 1121;
 
 std::string Narrow(const std::wstring &text)
 {
@@ -58,11 +63,13 @@ std::string Narrow(const std::wstring &text)
     return narrow;
 }
 
-// Each folder of path in turn, so that a scenario can ask for a nested one.
+// Each folder of path in turn, so that a scenario can ask for a nested one. The path is
+// walked by character: a Chinese name may end in the byte of a backslash.
 void MakeFolders(const std::string &path)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    for (const char *at = path.c_str() + 3; *at; at = CharNextA(at))
+        if (*at == '\\')
+            CreateDirectoryA(path.substr(0, at - path.c_str()).c_str(), nullptr);
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
@@ -229,6 +236,18 @@ void SetupScenario::StartInstallInto(const std::string &folder)
     TypeFolder(std::wstring(folder.begin(), folder.end()));
     WalkToLanguagePage(IDC_DISPLAY_YES);
     ClickInstall();
+}
+
+HWND SetupScenario::WaitForChooser()
+{
+    HWND chooser = nullptr;
+    WaitUntil(
+        [this, &chooser] {
+            chooser = FindShownDialogOf(setup_.info.dwProcessId, kChooserFolderList);
+            return chooser != nullptr;
+        },
+        10000);
+    return chooser;
 }
 
 ShownMessage SetupScenario::NextMessage(DWORD milliseconds)

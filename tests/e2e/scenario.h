@@ -32,6 +32,10 @@ std::string NoRoomChinese(unsigned long neededMegabytes, unsigned long freeMegab
 std::string NoRoomEnglish(unsigned long neededMegabytes, unsigned long freeMegabytes);
 std::string InUseChinese(const std::string &fileName);
 std::string InUseEnglish(const std::string &fileName);
+// The question about a folder with files of the user's; the English line is the folder
+// followed by kUserFilesEnglishEnd.
+extern const char kUserFilesChinese[];
+extern const char kUserFilesEnglishEnd[];
 
 // An install, from the press of Agree/Install to its first message, takes at least five
 // seconds by the program's design; the run itself takes one or two here.
@@ -63,6 +67,9 @@ protected:
     void WalkToLanguagePage(int answer);
     // Types folder, walks to the language page answering Yes, and clicks Agree/Install.
     void StartInstallInto(const std::string &folder);
+    // The folder chooser once it is on screen, known by its folder list whatever its
+    // caption says; null when none comes.
+    HWND WaitForChooser();
 
     // The next message, which must come within milliseconds.
     ShownMessage NextMessage(DWORD milliseconds = 10000);

@@ -32,30 +32,27 @@ DWORD ScaledWait(DWORD milliseconds)
     return scale > 1 && scale <= 20 ? milliseconds * scale : milliseconds;
 }
 
-struct WindowSearch {
+struct ShownWindows {
     DWORD process;
-    const char *caption;            // or null, then by the control
-    int control;
-    HWND found;
+    std::vector<HWND> windows;
 };
 
-BOOL CALLBACK FindShownWindow(HWND window, LPARAM lParam)
+BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam)
 {
-    WindowSearch *search = reinterpret_cast<WindowSearch *>(lParam);
+    ShownWindows *shown = reinterpret_cast<ShownWindows *>(lParam);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process || !IsWindowVisible(window))
-        return TRUE;
-    if (search->caption) {
-        char caption[128] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        if (lstrcmpA(caption, search->caption) != 0)
-            return TRUE;
-    } else if (!GetDlgItem(window, search->control)) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
+    if (owner == shown->process && IsWindowVisible(window))
+        shown->windows.push_back(window);
+    return TRUE;
+}
+
+// The shown top-level windows of process, topmost first.
+std::vector<HWND> ShownWindowsOf(DWORD process)
+{
+    ShownWindows shown = {process, {}};
+    EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&shown));
+    return shown.windows;
 }
 
 bool IsGone(HWND dialog)
@@ -68,29 +65,6 @@ std::string WindowText(HWND window)
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-struct ShownArea {
-    DWORD process;
-    RECT area;
-    bool any;
-};
-
-BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam)
-{
-    ShownArea *shown = reinterpret_cast<ShownArea *>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != shown->process || !IsWindowVisible(window))
-        return TRUE;
-    RECT r;
-    GetWindowRect(window, &r);
-    if (!shown->any)
-        shown->area = r;
-    else
-        UnionRect(&shown->area, &shown->area, &r);
-    shown->any = true;
-    return TRUE;
 }
 
 bool ReadWhole(const std::string &path, std::string *content)
@@ -263,16 +237,18 @@ void EndSetup(SetupProcess *setup)
 
 HWND FindShownWindowOf(DWORD process, const char *caption)
 {
-    WindowSearch search = {process, caption, 0, nullptr};
-    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : ShownWindowsOf(process))
+        if (WindowText(window) == caption)
+            return window;
+    return nullptr;
 }
 
 HWND FindShownDialogOf(DWORD process, int id)
 {
-    WindowSearch search = {process, nullptr, id, nullptr};
-    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : ShownWindowsOf(process))
+        if (GetDlgItem(window, id))
+            return window;
+    return nullptr;
 }
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds)
@@ -438,31 +414,10 @@ std::string WindowName(HWND window)
 {
     if (!window)
         return "none";
-    char name[64] = "", caption[128] = "", text[256];
+    char name[64] = "", text[256];
     GetClassNameA(window, name, sizeof name);
-    GetWindowTextA(window, caption, sizeof caption);
-    snprintf(text, sizeof text, "%p %s \"%s\"", static_cast<void *>(window), name, caption);
+    snprintf(text, sizeof text, "%p %s \"%s\"", static_cast<void *>(window), name, WindowText(window).c_str());
     return text;
-}
-
-struct WindowList {
-    DWORD process;
-    std::string text;
-};
-
-BOOL CALLBACK ListShownWindow(HWND window, LPARAM lParam)
-{
-    WindowList *list = reinterpret_cast<WindowList *>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != list->process || !IsWindowVisible(window))
-        return TRUE;
-    RECT r;
-    GetWindowRect(window, &r);
-    char area[64];
-    snprintf(area, sizeof area, " at %ld,%ld-%ld,%ld", r.left, r.top, r.right, r.bottom);
-    list->text += "\n  window " + WindowName(window) + area + (IsWindowEnabled(window) ? "" : " (disabled)");
-    return TRUE;
 }
 
 } // namespace
@@ -481,9 +436,14 @@ std::string DescribeProgram(const SetupProcess &setup)
     text += ", focus on control " + std::to_string(FocusedId(setup.wizard)) + ", pointer at " +
             std::to_string(pointer.x) + "," + std::to_string(pointer.y) + ", foreground " +
             WindowName(GetForegroundWindow());
-    WindowList list = {setup.info.dwProcessId, ""};
-    EnumWindows(ListShownWindow, reinterpret_cast<LPARAM>(&list));
-    return text + list.text;
+    for (HWND window : ShownWindowsOf(setup.info.dwProcessId)) {
+        RECT r;
+        GetWindowRect(window, &r);
+        char area[64];
+        snprintf(area, sizeof area, " at %ld,%ld-%ld,%ld", r.left, r.top, r.right, r.bottom);
+        text += "\n  window " + WindowName(window) + area + (IsWindowEnabled(window) ? "" : " (disabled)");
+    }
+    return text;
 }
 
 void Picture(SetupProcess *setup, const char *step)
@@ -492,15 +452,21 @@ void Picture(SetupProcess *setup, const char *step)
         return;
     // Pictures are for people: let the program finish painting what it just showed.
     Sleep(400);
-    ShownArea shown = {setup->info.dwProcessId, {}, false};
-    EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&shown));
-    if (!shown.any)
+    std::vector<HWND> windows = ShownWindowsOf(setup->info.dwProcessId);
+    if (windows.empty())
         return;
+    RECT shown;
+    GetWindowRect(windows.front(), &shown);
+    for (HWND window : windows) {
+        RECT r;
+        GetWindowRect(window, &r);
+        UnionRect(&shown, &shown, &r);
+    }
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    IntersectRect(&shown.area, &shown.area, &screen);
+    IntersectRect(&shown, &shown, &screen);
     char name[64];
     snprintf(name, sizeof name, "-%02d-", ++setup->pictures);
     std::string path = gOptions.screenshots + "\\" + setup->name + name + step + ".png";
-    if (!SaveScreenArea(shown.area, path))
+    if (!SaveScreenArea(shown, path))
         fprintf(stderr, "e2e: cannot save the picture %s\n", path.c_str());
 }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "message_answerer.h"
+#include "test_folder.h"
+#include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
 #include "wizard/startup.h"
 #include "wizard_fixture.h"
@@ -93,6 +95,100 @@ TEST_F(WizardPagesTest, AFolderThatCannotBeMadeLeadsBackToTheLanguagePage)
     EXPECT_EQ("Cannot create folder! Please check folder path.", again.english);
     ExpectPage(3);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(deep.c_str()));
+}
+
+// The names in folder, files and subfolders, as "name" or "name=content" for a file.
+std::vector<std::string> Contents(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            name += "=" + ReadWholeFile(folder + "\\" + name);
+        names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// A text that names no folder from a root, or a name whose blank or dot Windows would drop,
+// gets the folder message; nothing is made where the wizard stands or where the text points.
+TEST_F(WizardPagesTest, AFolderTextThatIsNotAFullPathIsRefusedBeforeAnythingIsMade)
+{
+    std::string scratch;
+    ASSERT_TRUE(MakeTestFolder(scratch, "refused"));
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.c_str()));
+    GoToPage(3);
+    for (const std::string &typed :
+         {std::string("RelTovra"), std::string("RelTovra\\doc"), std::string("\\RelTovra"),
+          scratch.substr(0, 2) + "RelTovra", scratch + "\\Trail ", scratch + "\\Trail.", scratch + "\\Trail \\Tovra",
+          scratch + "\\Trail...", "\\\\?\\" + scratch + "\\Device"}) {
+        SCOPED_TRACE("typed \"" + typed + "\"");
+        SetDlgItemTextA(wizard_, IDC_FOLDER_EDIT, typed.c_str());
+        SeenMessage seen;
+        ArmMessageAnswer(kAnswerClick, IDOK, &seen);
+        Command(IDC_NEXT);
+        EXPECT_EQ("Cannot create folder! Please check folder path.", seen.english);
+        ExpectPage(3);
+    }
+    EXPECT_EQ(std::vector<std::string>(), Contents(scratch));
+    SetCurrentDirectoryA(previous);
+    RemoveTestFolder(scratch);
+}
+
+// The user's own files in an existing folder: a Yes/No question naming the folder comes
+// before anything is written; No, or the close box, keeps them and the language page.
+TEST_F(WizardPagesTest, AFolderWithTheUsersOwnFilesIsAskedAboutAndNoKeepsThem)
+{
+    std::string folder;
+    ASSERT_TRUE(MakeTestFolder(folder, "own"));
+    ASSERT_TRUE(WriteWholeFile(folder + "\\readme.txt", "my readme"));
+    ASSERT_TRUE(WriteWholeFile(folder + "\\license.txt", "my licence"));
+    const std::vector<std::string> before = Contents(folder);
+    GoToPage(3);
+    SetDlgItemTextA(wizard_, IDC_FOLDER_EDIT, folder.c_str());
+
+    SeenMessage seen;
+    ArmMessageAnswer(kAnswerClick, IDNO, &seen);
+    Command(IDC_NEXT);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ("所列目录中已有文件，同名文件将被替换。仍要安装吗？", seen.chinese);
+    EXPECT_EQ(folder + " already holds files; files of the same name get replaced. Install?", seen.english);
+    EXPECT_EQ(2u, seen.buttons.size());
+    EXPECT_TRUE(seen.buttons.count(IDYES) && seen.buttons.count(IDNO));
+    ExpectPage(3);
+    EXPECT_TRUE(Visible(IDC_NEXT) && Visible(IDC_BACK) && Visible(IDCANCEL));
+    EXPECT_EQ(before, Contents(folder));
+
+    SeenMessage closed;
+    ArmMessageAnswer(kAnswerClose, 0, &closed);
+    Command(IDC_NEXT);
+    ASSERT_TRUE(closed.shown);
+    ExpectPage(3);
+    EXPECT_EQ(before, Contents(folder));
+    RemoveTestFolder(folder);
+}
+
+// A folder too long for the message's English line keeps its end, cut at a character.
+TEST(FolderQuestion, ALongFolderKeepsItsEnd)
+{
+    const std::string folder = "C:\\" + std::string(150, 'a') + "\\MyDocs";
+    char english[kSecondTextBytes];
+    FormatFolderQuestion(english, sizeof english, folder.c_str());
+    const std::string line = english, end = " already holds files; files of the same name get replaced. Install?";
+    EXPECT_EQ(size_t(kSecondTextBytes - 1), line.size());
+    EXPECT_EQ("...", line.substr(0, 3));
+    EXPECT_EQ(end, line.substr(line.size() - end.size()));
+    const std::string kept = line.substr(3, line.size() - 3 - end.size());
+    EXPECT_EQ(folder.substr(folder.size() - kept.size()), kept);
 }
 
 TEST_F(WizardPagesTest, OpensWithTheProposedFolderADesktopIconAndTheLanguageList)
