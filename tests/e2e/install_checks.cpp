@@ -262,25 +262,28 @@ void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
 
     EXPECT_EQ("TVREdit Document", ClassValue("TVREdit.Document"));
     EXPECT_EQ(kEditorClass, ClassValue("TVREdit.Document\\CLSID"));
-    EXPECT_EQ(editor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
-    EXPECT_EQ(editor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
-    EXPECT_EQ(editor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"", ClassValue("TVREdit.Document\\shell\\printto\\command"));
+    // Each command stands the server's path in quotes.
+    const std::string quotedEditor = "\"" + editor + "\"", quotedServer = "\"" + server + "\"";
+    EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ(quotedEditor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
+    EXPECT_EQ(quotedEditor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"",
+              ClassValue("TVREdit.Document\\shell\\printto\\command"));
     EXPECT_EQ("TVREdit Document", ClassValue(editorClass));
     EXPECT_EQ("TVREdit.Document", ClassValue(editorClass + "\\ProgID"));
-    EXPECT_EQ(editor, ClassValue(editorClass + "\\LocalServer32"));
+    EXPECT_EQ(quotedEditor, ClassValue(editorClass + "\\LocalServer32"));
     EXPECT_EQ("ole32.dll", ClassValue(editorClass + "\\InprocHandler32"));
     EXPECT_EQ(editor + ",1", ClassValue(editorClass + "\\DefaultIcon"));
     EXPECT_EQ("&Open,0,2", ClassValue(editorClass + "\\Verb\\1"));
 
     EXPECT_EQ("DeVud Document", ClassValue("DeVud.Document.1"));
     EXPECT_EQ(kServerClass, ClassValue("DeVud.Document.1\\CLSID"));
-    EXPECT_EQ(server, ClassValue(serverClass + "\\LocalServer32"));
-    EXPECT_EQ(server + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
+    EXPECT_EQ(quotedServer, ClassValue(serverClass + "\\LocalServer32"));
+    EXPECT_EQ(quotedServer + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
 
     // A system's own "rtffile" is left alone; without one the editor's takes its place.
     if (!before.rtfFileExisted) {
         EXPECT_EQ("Rich Text Document", ClassValue("rtffile"));
-        EXPECT_EQ(editor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
+        EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
         EXPECT_EQ(editor + ",1", ClassValue("rtffile\\DefaultIcon"));
     }
     if (!before.rtfExisted) {
