@@ -334,11 +334,37 @@ void CopyShortcuts(int column, const std::string &destination)
                      std::string("desktop-") + ProductName(product, kShortcutName, column) + ".lnk");
 }
 
-std::string SpeechPackagePath()
+static std::string TemporaryFolder()
 {
     char temporary[MAX_PATH] = "";
     DWORD length = GetTempPathA(MAX_PATH, temporary);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string("C:\\") + TOVRA_SPEECH_PACKAGE_FILE;
-    return std::string(temporary) + TOVRA_SPEECH_PACKAGE_FILE;
+    return length > 0 && length < MAX_PATH ? temporary : "";
+}
+
+std::vector<std::string> SpeechPackageFolders()
+{
+    std::vector<std::string> folders;
+    const std::string temporary = TemporaryFolder();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((temporary + "TovraSpeech-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return folders;
+    do
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(temporary + found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return folders;
+}
+
+std::string OldSpeechPackagePath()
+{
+    return TemporaryFolder() + TOVRA_SPEECH_PACKAGE_FILE;
+}
+
+void RemoveSpeechPackages()
+{
+    for (const std::string &folder : SpeechPackageFolders())
+        RemoveTestFolder(folder);
+    DeleteFileA(OldSpeechPackagePath().c_str());
 }
