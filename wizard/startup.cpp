@@ -5,6 +5,7 @@
 #include "display/glyph_text.h"
 #include "install/payload.h"
 #include "wizard/message_dialog.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"
 
@@ -132,6 +133,8 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
 {
     if (previousInstance)
         return 0;
+    SystemLibraries libraries = {};
+    LoadSystemLibraries(&libraries);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     DetectPlatform();
     DetectSystemChineseVariant();
@@ -148,5 +151,6 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
         exitCode = gInstallFailed ? 2 : 0;
     }
     ReleaseGlyphAtlas();
+    ReleaseSystemLibraries(&libraries);
     return exitCode;
 }

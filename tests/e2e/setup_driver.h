@@ -38,6 +38,11 @@ void StopProcessTree(DWORD process);
 // Starts the program with currentFolder as its current folder (none: the driver's) and
 // waits until its wizard is on screen.
 bool StartSetup(SetupProcess *setup, const char *currentFolder = nullptr);
+// The same for a copy of the program at path.
+bool StartSetupFrom(SetupProcess *setup, const std::string &path, const char *currentFolder);
+
+// The command line of another process, as it was started; empty when it can't be read.
+std::string CommandLineOf(DWORD process);
 
 // The exit code, or -1 when the program has not ended within milliseconds.
 int WaitForExit(SetupProcess *setup, DWORD milliseconds);
