@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= $(CURDIR)/build
 CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/host -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all host win32 win64 deps run test test64 bench demo clean
+.PHONY: all host win32 win64 deps run test test64 bench demo sign clean
 
 all: win32 win64
 
@@ -54,6 +54,14 @@ bench: deps
 demo: deps
 	$(MAKE) win64
 	BUILD=$(BUILD) tools/run-demo
+
+# A signed copy of the 32-bit product in build/signed/, for release: SIGN_CERT=chain
+# SIGN_KEY=key, or SIGN_PKCS12=file, with SIGN_PASS and SIGN_TIMESTAMP=URL when wanted
+# (see tools/sign-product). The unsigned build/win32/TovraSetup.exe stays as built.
+export SIGN_CERT SIGN_KEY SIGN_PKCS12 SIGN_PASS SIGN_TIMESTAMP
+sign: deps
+	$(MAKE) win32
+	tools/sign-product $(BUILD)/win32/TovraSetup.exe $(BUILD)/signed/TovraSetup.exe
 
 clean:
 	rm -rf $(BUILD)

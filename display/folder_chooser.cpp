@@ -7,6 +7,7 @@
 #include "foundation/path_text.h"
 #include "wizard/owner_draw.h"
 #include "wizard/resource.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
 enum { kFileBufferCapacity = 128, kFolderListId = 1121 };
@@ -64,8 +65,15 @@ UINT_PTR CALLBACK FolderChooserHook(HWND dialog, UINT message, WPARAM wParam, LP
     return FALSE;
 }
 
+typedef BOOL(WINAPI *GetOpenFileNameProcedure)(OPENFILENAMEA *request);
+
+/* The common dialogs are not imported: start-up loads them from the system folder. */
 int ChooseFolder(HWND owner)
 {
+    GetOpenFileNameProcedure getOpenFileName =
+        SystemProcedure<GetOpenFileNameProcedure>(GetModuleHandleA("comdlg32.dll"), "GetOpenFileNameA");
+    if (!getOpenFileName)
+        return 0;
     char file[kPathBytes] = "";
     OPENFILENAMEA request;
     memset(&request, 0, sizeof request);
@@ -76,5 +84,5 @@ int ChooseFolder(HWND owner)
     request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
     request.lpfnHook = FolderChooserHook;
     request.lpTemplateName = MAKEINTRESOURCEA(IDD_FOLDER_CHOOSER);
-    return GetOpenFileNameA(&request) ? 1 : 0;
+    return getOpenFileName(&request) ? 1 : 0;
 }

@@ -6,7 +6,8 @@
 #include <windows.h>
 
 /* Lets the user pick a folder. 1 when confirmed, with the folder (no trailing backslash)
-   in the install folder of the wizard state; 0 when cancelled, with nothing changed. */
+   in the install folder of the wizard state; 0 when cancelled, or when the common dialogs
+   are not loaded, with nothing changed. */
 int ChooseFolder(HWND owner);
 
 UINT_PTR CALLBACK FolderChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

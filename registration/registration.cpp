@@ -7,6 +7,7 @@
 #include "foundation/counted_string.h"
 #include "install/payload.h"
 #include "registration/registration_templates.h"
+#include "registration/short_path.h"
 #include "wizard/wizard_state.h"
 
 enum { kExpansionUnits = 256 };
@@ -85,17 +86,16 @@ int ApplyTemplateList(const char *const *list, const RegistrationArguments &argu
     return ok;
 }
 
-/* The short (8.3) form of a file of the install folder; empty when there is none, for
-   instance because the file does not exist. */
-static void ShortServerPath(char *path, const char *fileName)
+/* The server's path for the commands: its short (8.3) form where the system gives one,
+   else the long path, which the commands quote like any other. */
+static void ServerPath(char *path, const char *fileName)
 {
     char longPath[kPathBytes];
     path[0] = '\0';
     if (!JoinPath(longPath, gInstallFolder, fileName))
         return;
-    DWORD length = GetShortPathNameA(longPath, path, kPathBytes);
-    if (length == 0 || length >= kPathBytes)
-        path[0] = '\0';
+    if (!ShortPathOf(longPath, path))
+        strcpy(path, longPath);
 }
 
 /* The editor's own file type. The open command quotes the path and the document: an
@@ -150,8 +150,8 @@ static void RegisterRtfEntries(const RegistrationArguments &editor)
 void RegisterDocumentTypes()
 {
     char editorServer[kPathBytes], devudServer[kPathBytes];
-    ShortServerPath(editorServer, "tvredit.exe");
-    ShortServerPath(devudServer, "DeVud.exe");
+    ServerPath(editorServer, "tvredit.exe");
+    ServerPath(devudServer, "DeVud.exe");
     const RegistrationArguments editor = {{"{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}", "TVREdit.Document",
                                            editorServer, "TVREdit Document", "TVREdit Document", "TVREdit",
                                            nullptr, nullptr}};

@@ -1,7 +1,5 @@
 #include "wizard/install_trigger.h"
 
-#include <io.h>
-#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
@@ -14,6 +12,7 @@
 #include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"
+#include "wizard/speech_module.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"
 
@@ -106,11 +105,14 @@ static void ReportResult(HWND dialog, int installed)
         return;
     }
     ShowMessage("祝贺您：安装顺利完成！", "Congratulations! Installation Success!", kMessageOk, dialog);
+    char temporary[kPathBytes];
+    if (!FindTemporaryFolder(temporary))
+        return;
     if (ShowMessage("下面安装微软的语音模块 SAPI5.1.(安装时最好有系统管理员权限)",
                     "Now install speech module SAPI5.1 from Microsoft. (Install with Administrator Right is "
                     "Recommended)",
                     kMessageOkCancel, gMainWindow) == IDOK)
-        OfferSpeechModule();
+        OfferSpeechModule(temporary);
 }
 
 void TriggerInstall(HWND dialog)
@@ -141,27 +143,4 @@ void TriggerInstall(HWND dialog)
     WaitForMinimumTime(start);
     ReportResult(dialog, installed);
     gPageNumber = kPageFinished;
-}
-
-/* Only a package this run wrote is opened: a file somebody else left at that path in the
-   temporary folder is not ours to start. */
-void OfferSpeechModule()
-{
-    void *buffer = HeapAlloc(GetProcessHeap(), 0, kSpeechPackageCapacity);
-    if (!buffer) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
-                    gMainWindow);
-        return;
-    }
-    char temporary[kPathBytes], path[kPathBytes];
-    DWORD length = GetTempPathA(kPathBytes, temporary);
-    if (length == 0 || length >= kPathBytes)
-        strcpy(temporary, "C:\\");
-    if (JoinPath(path, temporary, TOVRA_SPEECH_PACKAGE_FILE)) {
-        int written = ExtractPayload(IDR_SPEECH_PACKAGE, TOVRA_SPEECH_PACKAGE_FILE, buffer, kSpeechPackageCapacity, 0,
-                                     0, path);
-        if (written && _access(path, 0) == 0)
-            ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
-    }
-    HeapFree(GetProcessHeap(), 0, buffer);
 }

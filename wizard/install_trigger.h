@@ -11,12 +11,9 @@ enum { kMinimumInstallSeconds = 5 };
 void BrowseForFolder(HWND dialog);
 
 /* Agree/Install: takes the folder and the choices, runs the install, reports, offers the
-   speech module and ends the wizard. A folder that can't be made, or one with files of
-   the user's that the user would rather keep, sends the user back to the language page
-   instead. */
+   speech module (when there is a temporary folder to put it in) and ends the wizard. A
+   folder that can't be made, or one with files of the user's that the user would rather
+   keep, sends the user back to the language page instead. */
 void TriggerInstall(HWND dialog);
-
-/* Writes the speech-module package into the temporary folder and opens it. */
-void OfferSpeechModule();
 
 #endif

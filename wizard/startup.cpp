@@ -6,6 +6,7 @@
 #include "install/payload.h"
 #include "install/payload_index.h"
 #include "wizard/message_dialog.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"
 
@@ -144,6 +145,8 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
 {
     if (previousInstance)
         return 0;
+    SystemLibraries libraries = {};
+    LoadSystemLibraries(&libraries);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     DetectPlatform();
     DetectSystemChineseVariant();
@@ -160,5 +163,6 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
         exitCode = gInstallFailed ? 2 : 0;
     }
     ReleaseGlyphAtlas();
+    ReleaseSystemLibraries(&libraries);
     return exitCode;
 }

@@ -1,6 +1,5 @@
 #include "wizard/wizard_dialog.h"
 
-#include <commctrl.h>
 #include <stdio.h>
 
 #include "install/payload.h"
@@ -12,11 +11,6 @@
 
 HWND OpenWizard(void)
 {
-    /* The progress bar of the install run lives in the template: its class must exist
-       before the dialog is made. */
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
-
     gPageNumber = 0;
     gWizardIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_WIZARD));
     gMainWindow = CreateDialogParamA(gInstance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDialogProc, 0);

@@ -8,7 +8,9 @@
 enum { kAgreementLineLimit = 500 };
 
 /* Sets the page number to 0, loads the wizard icon and creates the wizard, which shows at
-   once on page 0. Returns the main window, null when it can't be created. */
+   once on page 0. The progress bar's class must be registered first (start-up does it
+   when it loads the common controls). Returns the main window, null when it can't be
+   created. */
 HWND OpenWizard(void);
 
 INT_PTR CALLBACK WizardDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

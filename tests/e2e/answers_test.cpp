@@ -1,6 +1,6 @@
 // The user's answers as the installed product sees them: the display check and the
-// language in the settings file, the old word base kept or replaced, the speech module
-// accepted.
+// language in the settings file, the old word base kept or replaced. (The speech module
+// accepted: speech_package_test.cpp.)
 #include <map>
 
 #include "scenario.h"
@@ -99,50 +99,6 @@ TEST_F(AnswersScenario, ASecondInstallKeepsTheOldWordBaseOnNoAndReplacesItOnYes)
         ExpectExitCode(0);
         ExpectInstalled(folder, '0', 0, true);
     }
-}
-
-TEST_F(AnswersScenario, TheSpeechModuleAcceptedIsWrittenToTheTemporaryFolderAndOpened)
-{
-    const std::string folder = Folder("speech", false);
-    Start();
-    InstallInto(folder, IDC_DISPLAY_YES);
-    ShownMessage success = NextMessage(kInstallWait);
-    ASSERT_TRUE(success.dialog);
-    ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
-    ASSERT_TRUE(ClickAnswer(success, IDOK));
-    ShownMessage speech = NextMessage();
-    ASSERT_TRUE(speech.dialog);
-    ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
-    ASSERT_TRUE(ClickAnswer(speech, IDOK));
-
-    // The wizard does not wait for the installer it opens: its children are watched until
-    // the installer shows among them. Wine's desktop process may be a child of the wizard
-    // too; it is left alone.
-    const DWORD wizard = setup_.info.dwProcessId;
-    std::map<DWORD, std::string> started;
-    DWORD installer = 0;
-    WaitUntil(
-        [&] {
-            for (const auto &child : ChildrenOf(wizard)) {
-                started.insert(child);
-                if (IsInstaller(child.second))
-                    installer = child.first;
-            }
-            return installer != 0;
-        },
-        kExitWait);
-    if (installer)
-        StopProcessTree(installer);
-
-    ExpectExitCode(0);
-    std::string package = ReadWholeFile(SpeechPackagePath());
-    EXPECT_TRUE(package == ReadWholeFile(ProductFile("Sapi51forTovra.msi")))
-        << SpeechPackagePath() << " is not the product's package (" << package.size() << " bytes)";
-    std::string names;
-    for (const auto &child : started)
-        names += " " + child.second;
-    EXPECT_NE(0u, installer) << "the package was not opened; the wizard started:" << names;
-    ExpectInstalled(folder, '0', 0, true);
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST_F(CancelScenario, OnEveryPageEndsTheProgramAndWritesNothing)
         EXPECT_FALSE(FileExists(folder));
         ExpectNoShortcuts(column_);
         ExpectNoRegistration();
-        EXPECT_FALSE(FileExists(SpeechPackagePath()));
+        EXPECT_TRUE(SpeechPackageFolders().empty());
         if (HasFatalFailure())
             return;
     }
@@ -121,7 +121,7 @@ TEST_F(FailureScenario, ARequiredFileThatCannotBeWrittenEndsInTheFailureMessageA
     EXPECT_EQ(1u, left.count("gbkflat.dic"));
     ExpectNoShortcuts(column_);
     ExpectNoRegistration();
-    EXPECT_FALSE(FileExists(SpeechPackagePath()));
+    EXPECT_TRUE(SpeechPackageFolders().empty());
 }
 
 } // namespace

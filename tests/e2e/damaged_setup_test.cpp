@@ -50,7 +50,7 @@ TEST_F(DamagedSetupScenario, ADamagedPayloadStreamIsToldAtStartUpAndNothingElseH
         }
         return names;
     }());
-    EXPECT_FALSE(FileExists(SpeechPackagePath()));
+    EXPECT_TRUE(SpeechPackageFolders().empty());
     ExpectNoShortcuts(column_);
     ExpectNoRegistration();
 }

@@ -262,25 +262,28 @@ void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
 
     EXPECT_EQ("TVREdit Document", ClassValue("TVREdit.Document"));
     EXPECT_EQ(kEditorClass, ClassValue("TVREdit.Document\\CLSID"));
-    EXPECT_EQ(editor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
-    EXPECT_EQ(editor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
-    EXPECT_EQ(editor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"", ClassValue("TVREdit.Document\\shell\\printto\\command"));
+    // Each command stands the server's path in quotes.
+    const std::string quotedEditor = "\"" + editor + "\"", quotedServer = "\"" + server + "\"";
+    EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ(quotedEditor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
+    EXPECT_EQ(quotedEditor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"",
+              ClassValue("TVREdit.Document\\shell\\printto\\command"));
     EXPECT_EQ("TVREdit Document", ClassValue(editorClass));
     EXPECT_EQ("TVREdit.Document", ClassValue(editorClass + "\\ProgID"));
-    EXPECT_EQ(editor, ClassValue(editorClass + "\\LocalServer32"));
+    EXPECT_EQ(quotedEditor, ClassValue(editorClass + "\\LocalServer32"));
     EXPECT_EQ("ole32.dll", ClassValue(editorClass + "\\InprocHandler32"));
     EXPECT_EQ(editor + ",1", ClassValue(editorClass + "\\DefaultIcon"));
     EXPECT_EQ("&Open,0,2", ClassValue(editorClass + "\\Verb\\1"));
 
     EXPECT_EQ("DeVud Document", ClassValue("DeVud.Document.1"));
     EXPECT_EQ(kServerClass, ClassValue("DeVud.Document.1\\CLSID"));
-    EXPECT_EQ(server, ClassValue(serverClass + "\\LocalServer32"));
-    EXPECT_EQ(server + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
+    EXPECT_EQ(quotedServer, ClassValue(serverClass + "\\LocalServer32"));
+    EXPECT_EQ(quotedServer + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
 
     // A system's own "rtffile" is left alone; without one the editor's takes its place.
     if (!before.rtfFileExisted) {
         EXPECT_EQ("Rich Text Document", ClassValue("rtffile"));
-        EXPECT_EQ(editor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
+        EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
         EXPECT_EQ(editor + ",1", ClassValue("rtffile\\DefaultIcon"));
     }
     if (!before.rtfExisted) {
@@ -331,11 +334,37 @@ void CopyShortcuts(int column, const std::string &destination)
                      std::string("desktop-") + ProductName(product, kShortcutName, column) + ".lnk");
 }
 
-std::string SpeechPackagePath()
+static std::string TemporaryFolder()
 {
     char temporary[MAX_PATH] = "";
     DWORD length = GetTempPathA(MAX_PATH, temporary);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string("C:\\") + TOVRA_SPEECH_PACKAGE_FILE;
-    return std::string(temporary) + TOVRA_SPEECH_PACKAGE_FILE;
+    return length > 0 && length < MAX_PATH ? temporary : "";
+}
+
+std::vector<std::string> SpeechPackageFolders()
+{
+    std::vector<std::string> folders;
+    const std::string temporary = TemporaryFolder();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((temporary + "TovraSpeech-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return folders;
+    do
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(temporary + found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return folders;
+}
+
+std::string OldSpeechPackagePath()
+{
+    return TemporaryFolder() + TOVRA_SPEECH_PACKAGE_FILE;
+}
+
+void RemoveSpeechPackages()
+{
+    for (const std::string &folder : SpeechPackageFolders())
+        RemoveTestFolder(folder);
+    DeleteFileA(OldSpeechPackagePath().c_str());
 }

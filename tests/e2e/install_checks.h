@@ -7,6 +7,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 // The column of the product names that the program takes on this system, by the ANSI
 // code page it runs with: 0 English, 1 GBK, 2 Big5.
@@ -52,7 +53,12 @@ void RestoreClasses(const ClassesBefore &before);
 // Linux side's checker.
 void CopyShortcuts(int column, const std::string &destination);
 
-// The speech-module package where the program writes it.
-std::string SpeechPackagePath();
+// The folders of their own that the program makes in the temporary folder for the
+// speech-module package, by their full paths.
+std::vector<std::string> SpeechPackageFolders();
+// Where the package once went, a fixed name in the temporary folder.
+std::string OldSpeechPackagePath();
+// Removes both.
+void RemoveSpeechPackages();
 
 #endif

@@ -156,7 +156,7 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
     ASSERT_TRUE(KeyAnswer(speech, VK_SPACE));
 
     ExpectExitCode(0);
-    EXPECT_FALSE(FileExists(SpeechPackagePath())) << "the declined package was written";
+    EXPECT_TRUE(SpeechPackageFolders().empty()) << "the declined package was written";
     DWORD documents = GetFileAttributesA((folder + "\\doc").c_str());
     EXPECT_TRUE(documents != INVALID_FILE_ATTRIBUTES && (documents & FILE_ATTRIBUTE_DIRECTORY))
         << "a new folder gets its doc folder";

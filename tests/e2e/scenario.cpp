@@ -102,7 +102,7 @@ void SetupScenario::SetUp()
     column_ = SystemNameColumn();
     // What an earlier, interrupted run may have left would make a check pass or fail.
     RemoveShellItems(column_);
-    DeleteFileA(SpeechPackagePath().c_str());
+    RemoveSpeechPackages();
     classes_ = NoteClasses();
     static int serial;
     root_ = "C:\\tovra-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
@@ -115,7 +115,7 @@ void SetupScenario::TearDown()
     EndSetup(&setup_);
     RemoveShellItems(column_);
     RestoreClasses(classes_);
-    DeleteFileA(SpeechPackagePath().c_str());
+    RemoveSpeechPackages();
     for (const std::string &folder : foldersToRemove_)
         RemoveTestFolder(folder);
     RemoveTestFolder(root_);

@@ -1,6 +1,7 @@
 #include "setup_driver.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -188,7 +189,12 @@ bool LaunchProgram(SetupProcess *setup, const std::string &program, const char *
 
 bool StartSetup(SetupProcess *setup, const char *currentFolder)
 {
-    if (!LaunchProgram(setup, gOptions.setupProgram, currentFolder))
+    return StartSetupFrom(setup, gOptions.setupProgram, currentFolder);
+}
+
+bool StartSetupFrom(SetupProcess *setup, const std::string &program, const char *currentFolder)
+{
+    if (!LaunchProgram(setup, program, currentFolder))
         return false;
     WaitUntil(
         [setup] {
@@ -233,6 +239,33 @@ void EndSetup(SetupProcess *setup)
     }
     setup->info = PROCESS_INFORMATION();
     setup->wizard = nullptr;
+}
+
+// Read from the process's own block of parameters, which any program may do with the
+// right to read its memory: the same on Windows and under Wine.
+std::string CommandLineOf(DWORD process)
+{
+    typedef LONG(NTAPI * QueryProcess)(HANDLE, PROCESSINFOCLASS, void *, ULONG, ULONG *);
+    QueryProcess query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void (*)(void)>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE handle = query ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process) : nullptr;
+    if (!handle)
+        return "";
+    std::wstring text;
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    if (query(handle, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ReadProcessMemory(handle, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+        ReadProcessMemory(handle, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+        text.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+        if (!ReadProcessMemory(handle, parameters.CommandLine.Buffer, &text[0], parameters.CommandLine.Length, nullptr))
+            text.clear();
+    }
+    CloseHandle(handle);
+    char narrow[2048] = "";
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
 }
 
 HWND FindShownWindowOf(DWORD process, const char *caption)

@@ -38,10 +38,15 @@ void StopProcessTree(DWORD process);
 // Starts the program with currentFolder as its current folder (none: the driver's) and
 // waits until its wizard is on screen.
 bool StartSetup(SetupProcess *setup, const char *currentFolder = nullptr);
-// Starts program, another build or copy of the program, and waits for nothing.
-bool LaunchProgram(SetupProcess *setup, const std::string &program, const char *currentFolder = nullptr);
+// The same for a copy of the program at path.
+bool StartSetupFrom(SetupProcess *setup, const std::string &path, const char *currentFolder);
+// Starts a copy of the program at path and waits for nothing.
+bool LaunchProgram(SetupProcess *setup, const std::string &path, const char *currentFolder = nullptr);
 // The wizard of the program is on screen.
 bool WizardShown(const SetupProcess &setup);
+
+// The command line of another process, as it was started; empty when it can't be read.
+std::string CommandLineOf(DWORD process);
 
 // The exit code, or -1 when the program has not ended within milliseconds.
 int WaitForExit(SetupProcess *setup, DWORD milliseconds);

@@ -28,7 +28,7 @@
 
 namespace {
 
-const int kRounds = 7;
+const int kRounds = 9;
 const int kSmallFiles = 124;
 const unsigned long kSmallFileBytes = 16384;
 

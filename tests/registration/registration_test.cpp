@@ -5,6 +5,7 @@
 
 #include "registration/registration.h"
 #include "registration/registration_templates.h"
+#include "registry_checks.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 
@@ -14,16 +15,6 @@ const char kEditorClass[] = "CLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}";
 const char kDevudClass[] = "CLSID\\{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}";
 const char *const kOurKeys[] = {"TVREditor.Document", "TVREdit.Document", "DeVud.Document.1", kEditorClass,
                                 kDevudClass,          ".rtf",             "rtffile"};
-
-// The value of a key below HKEY_CLASSES_ROOT, or "<none>".
-std::string ClassesValue(const std::string &key, const char *name = nullptr)
-{
-    char value[1024];
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return "<none>";
-    return value;
-}
 
 void SetClassesValue(const std::string &key, const char *value, const char *name = nullptr)
 {
@@ -83,9 +74,10 @@ TEST_F(RegistrationTest, WritesTheEditorsTypeClassAndCommands)
     EXPECT_EQ("&Edit", ClassesValue("TVREdit.Document\\protocol\\StdFileEditing\\verb\\0"));
     EXPECT_EQ("{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}", ClassesValue("TVREdit.Document\\CLSID"));
     EXPECT_EQ(server, ClassesValue("TVREdit.Document\\protocol\\StdFileEditing\\server"));
-    EXPECT_EQ(server + " \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
-    EXPECT_EQ(server + " /p \"%1\"", ClassesValue("TVREdit.Document\\shell\\print\\command"));
-    EXPECT_EQ(server + " /pt \"%1\" \"%2\" \"%3\" \"%4\"", ClassesValue("TVREdit.Document\\shell\\printto\\command"));
+    EXPECT_EQ("\"" + server + "\" \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ("\"" + server + "\" /p \"%1\"", ClassesValue("TVREdit.Document\\shell\\print\\command"));
+    EXPECT_EQ("\"" + server + "\" /pt \"%1\" \"%2\" \"%3\" \"%4\"",
+              ClassesValue("TVREdit.Document\\shell\\printto\\command"));
 
     std::string editorClass = kEditorClass;
     EXPECT_EQ("TVREdit Document", ClassesValue(editorClass));
@@ -94,15 +86,15 @@ TEST_F(RegistrationTest, WritesTheEditorsTypeClassAndCommands)
     EXPECT_EQ("0", ClassesValue(editorClass + "\\MiscStatus"));
     EXPECT_EQ("TVREdit.Document", ClassesValue(editorClass + "\\ProgID"));
     EXPECT_EQ("ole32.dll", ClassesValue(editorClass + "\\InprocHandler32"));
-    EXPECT_EQ(server, ClassesValue(editorClass + "\\LocalServer32"));
+    EXPECT_EQ("\"" + server + "\"", ClassesValue(editorClass + "\\LocalServer32"));
     EXPECT_EQ("TVREdit Document", ClassesValue(editorClass + "\\AuxUserType\\2"));
     EXPECT_EQ("TVREdit", ClassesValue(editorClass + "\\AuxUserType\\3"));
     EXPECT_EQ(server + ",1", ClassesValue(editorClass + "\\DefaultIcon"));
 
     std::string devud = ShortPath(folder_ + "\\DeVud.exe");
     EXPECT_EQ("DeVud Document", ClassesValue("DeVud.Document.1"));
-    EXPECT_EQ(devud + " \"%1\"", ClassesValue("DeVud.Document.1\\shell\\open\\command"));
-    EXPECT_EQ(devud, ClassesValue(std::string(kDevudClass) + "\\LocalServer32"));
+    EXPECT_EQ("\"" + devud + "\" \"%1\"", ClassesValue("DeVud.Document.1\\shell\\open\\command"));
+    EXPECT_EQ("\"" + devud + "\"", ClassesValue(std::string(kDevudClass) + "\\LocalServer32"));
     EXPECT_EQ("DeVud", ClassesValue(std::string(kDevudClass) + "\\AuxUserType\\3"));
 }
 
@@ -128,9 +120,9 @@ TEST_F(RegistrationTest, ASecondInstallElsewhereRewritesOnlyTheServerEntries)
     std::string server = ShortPath(second + "\\TVREdit.exe");
     EXPECT_EQ("Renamed by the user", ClassesValue("TVREdit.Document"));
     EXPECT_EQ("&Change,0,2", ClassesValue(std::string(kEditorClass) + "\\Verb\\0"));
-    EXPECT_EQ(server, ClassesValue(std::string(kEditorClass) + "\\LocalServer32"));
+    EXPECT_EQ("\"" + server + "\"", ClassesValue(std::string(kEditorClass) + "\\LocalServer32"));
     EXPECT_EQ(server + ",1", ClassesValue(std::string(kEditorClass) + "\\DefaultIcon"));
-    EXPECT_EQ(server + " \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ("\"" + server + "\" \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
     EXPECT_EQ("\"" + second + "\\tvredit.exe\" \"%1\"", ClassesValue("TVREditor.Document\\shell\\open\\command"));
     RemoveTestFolder(second);
 }
@@ -151,7 +143,7 @@ TEST_F(RegistrationTest, AMissingRtfTypeIsMadeForTheEditor)
     std::string server = ShortPath(folder_ + "\\TVREdit.exe");
     EXPECT_EQ("Rich Text Document", ClassesValue("rtffile"));
     EXPECT_EQ("{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}", ClassesValue("rtffile\\CLSID"));
-    EXPECT_EQ(server + " \"%1\"", ClassesValue("rtffile\\shell\\open\\command"));
+    EXPECT_EQ("\"" + server + "\" \"%1\"", ClassesValue("rtffile\\shell\\open\\command"));
     EXPECT_EQ(server + ",1", ClassesValue("rtffile\\DefaultIcon"));
 }
 
@@ -164,13 +156,31 @@ TEST_F(RegistrationTest, TheRtfExtensionListMakesShellNew)
     EXPECT_EQ("{\\rtf1}", ClassesValue(".rtf\\ShellNew", "Data"));
 }
 
-TEST_F(RegistrationTest, AMissingServerGivesCommandsThatBeginWithABlank)
+// Every command, as the shell and COM run it: the started server finds the document, the
+// print switches and the printer as separate arguments.
+TEST_F(RegistrationTest, EveryCommandGivesTheServerItsArgumentsApart)
+{
+    RegisterDocumentTypes();
+    std::string editor = ShortPath(folder_ + "\\TVREdit.exe"), devud = ShortPath(folder_ + "\\DeVud.exe");
+    std::vector<CommandExpectation> commands = CommandsOf("TVREdit.Document", kEditorClass, editor);
+    for (const CommandExpectation &command : CommandsOf("rtffile", "", editor))
+        commands.push_back(command);
+    for (const CommandExpectation &command : CommandsOf("DeVud.Document.1", kDevudClass, devud))
+        commands.push_back(command);
+    commands.push_back({"TVREditor.Document\\shell\\open\\command", {folder_ + "\\tvredit.exe", kShellInserts[0]}});
+    for (const CommandExpectation &command : commands)
+        EXPECT_EQ(command.arguments, ArgumentsOf(ClassesValue(command.key))) << command.key;
+}
+
+// No short form (the file is missing here): the long path, quoted like any other.
+TEST_F(RegistrationTest, AServerWithoutAShortFormIsNamedByItsLongPath)
 {
     ASSERT_TRUE(DeleteFileA((folder_ + "\\TVREdit.exe").c_str()));
     RegisterDocumentTypes();
-    EXPECT_EQ(" \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
-    EXPECT_EQ("", ClassesValue(std::string(kEditorClass) + "\\LocalServer32"));
-    EXPECT_EQ(",1", ClassesValue(std::string(kEditorClass) + "\\DefaultIcon"));
+    std::string server = folder_ + "\\tvredit.exe";
+    EXPECT_EQ("\"" + server + "\" \"%1\"", ClassesValue("TVREdit.Document\\shell\\open\\command"));
+    EXPECT_EQ("\"" + server + "\"", ClassesValue(std::string(kEditorClass) + "\\LocalServer32"));
+    EXPECT_EQ(server + ",1", ClassesValue(std::string(kEditorClass) + "\\DefaultIcon"));
 }
 
 TEST_F(RegistrationTest, ExpansionsThatDoNotFit256CharactersAreEmpty)

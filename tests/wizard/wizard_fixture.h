@@ -13,14 +13,17 @@
 #include "display/glyph_text.h"
 #include "install/payload.h"
 #include "wizard/resource.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"
 
-// Loads the atlas once for the process, as start-up does.
+// Loads the system libraries and the atlas once for the process, as start-up does.
 inline int LoadTestAtlas()
 {
     static int loaded = -1;
     if (loaded < 0) {
+        static SystemLibraries libraries;
+        LoadSystemLibraries(&libraries);
         gInstance = GetModuleHandleA(nullptr);
         lstrcpyA(gDefaultFolderName, "Tovra_Editor");
         std::vector<unsigned char> scratch(kAtlasCapacity);

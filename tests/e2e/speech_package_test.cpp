@@ -1,0 +1,231 @@
+// The speech module accepted, with a second program of the same user going for its
+// package: the package goes into a new folder of its own in the temporary folder, nobody
+// can change it before the installer has it, and the installer opens exactly the
+// product's package.
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "install/payload_limits.h"
+#include "scenario.h"
+#include "test_folder.h"
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    CharLowerBuffA(&text[0], DWORD(text.size()));
+    return text;
+}
+
+std::set<std::string> AsSet(const std::vector<std::string> &names)
+{
+    return std::set<std::string>(names.begin(), names.end());
+}
+
+ULONGLONG Now()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// When process started, in the units of Now(); 0 when the system doesn't say.
+ULONGLONG StartOf(DWORD process)
+{
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    FILETIME created = {}, ended, kernel, user;
+    bool known = handle && GetProcessTimes(handle, &created, &ended, &kernel, &user);
+    if (handle)
+        CloseHandle(handle);
+    return known ? (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+}
+
+// The second program: from the moment the user accepts the offer until it is stopped or
+// the wizard has ended, it tries to write into, and to move away, every package that
+// shows up in a new folder of the wizard's own (an earlier run's is no longer kept). It wakes on every change in the temporary
+// folder, and every 10 ms besides.
+class PackageAttack {
+public:
+    struct Attempt {
+        ULONGLONG started;
+        bool changed;       // the package was written or moved away
+        bool refused;       // both were refused for sharing
+    };
+
+    explicit PackageAttack(HANDLE wizard)
+        : wizard_(wizard), earlier_(AsSet(SpeechPackageFolders())), thread_([this] { Run(); })
+    {
+    }
+    ~PackageAttack() { Stop(); }
+    void Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // Read once stopped.
+    const std::vector<Attempt> &Attempts() const { return attempts_; }
+    const std::set<std::string> &Packages() const { return packages_; }
+
+private:
+    void Run()
+    {
+        char temporary[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temporary);
+        HANDLE change = FindFirstChangeNotificationA(temporary, TRUE,
+                                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+        while (!stop_) {
+            for (const std::string &folder : SpeechPackageFolders())
+                if (!earlier_.count(folder))
+                    Attack(folder + "\\" + TOVRA_SPEECH_PACKAGE_FILE);
+            HANDLE waits[2] = {wizard_, change};
+            DWORD woken = WaitForMultipleObjects(change != INVALID_HANDLE_VALUE ? 2 : 1, waits, FALSE, 10);
+            if (woken == WAIT_OBJECT_0)
+                break;
+            if (woken == WAIT_OBJECT_0 + 1)
+                FindNextChangeNotification(change);
+        }
+        if (change != INVALID_HANDLE_VALUE)
+            FindCloseChangeNotification(change);
+    }
+
+    void Attack(const std::string &package)
+    {
+        if (!FileExists(package))
+            return;
+        packages_.insert(package);
+        Attempt attempt = {Now(), false, false};
+        HANDLE file = CreateFileA(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        bool writeRefused = file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, "somebody else's package", 23, &written, nullptr);
+            CloseHandle(file);
+            attempt.changed = true;
+        }
+        bool moved = MoveFileExA(package.c_str(), (package + ".away").c_str(), 0) != 0;
+        bool moveRefused = !moved && GetLastError() == ERROR_SHARING_VIOLATION;
+        attempt.changed = attempt.changed || moved;
+        attempt.refused = writeRefused && moveRefused;
+        attempts_.push_back(attempt);
+    }
+
+    HANDLE wizard_;
+    const std::set<std::string> earlier_;
+    std::atomic<bool> stop_{false};
+    std::vector<Attempt> attempts_;
+    std::set<std::string> packages_;
+    std::thread thread_;
+};
+
+class SpeechModuleScenario : public SetupScenario {
+protected:
+    // One install into folder whose speech-module offer is accepted while the attack
+    // runs. Gives the package the installer was started on, after checking it.
+    std::string InstallAndAcceptTheSpeechModule(const std::string &folder)
+    {
+        // A second run finds the first run's registration; the checks start from it.
+        const ClassesBefore before = NoteClasses();
+        Start();
+        TypeFolder(std::wstring(folder.begin(), folder.end()));
+        WalkToLanguagePage(IDC_DISPLAY_YES);
+        ClickInstall();
+        ShownMessage success = NextMessage(kInstallWait);
+        EXPECT_TRUE(success.dialog && ClickAnswer(success, IDOK));
+        ShownMessage speech = NextMessage();
+        EXPECT_TRUE(speech.dialog);
+        if (HasFailure())
+            return "";
+        ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
+
+        std::string installerCommand, names;
+        DWORD installer = 0;
+        ULONGLONG installerStarted = 0;
+        PackageAttack attack(setup_.info.hProcess);
+        EXPECT_TRUE(ClickAnswer(speech, IDOK));
+        // The wizard waits for the installer to start, not to finish; the installer is
+        // found among its children (Wine's desktop process may be one too).
+        std::set<std::string> started;
+        WaitUntil(
+            [&] {
+                for (const auto &child : ChildrenOf(setup_.info.dwProcessId)) {
+                    started.insert(child.second);
+                    if (IsInstaller(child.second))
+                        installer = child.first;
+                }
+                return installer != 0;
+            },
+            kExitWait);
+        attack.Stop();
+        for (const std::string &name : started)
+            names += " " + name;
+        if (installer) {
+            installerCommand = CommandLineOf(installer);
+            installerStarted = StartOf(installer);
+            StopProcessTree(installer);
+        }
+        ExpectExitCode(0);
+        EndSetup(&setup_);
+
+        EXPECT_NE(0u, installer) << "the package was not opened; the wizard started:" << names;
+        const std::set<std::string> &packages = attack.Packages();
+        EXPECT_EQ(1u, packages.size()) << "packages in folders of the wizard's own";
+        if (packages.size() != 1)
+            return "";
+        const std::string package = *packages.begin();
+        // Every attempt before the installer started must have failed; one refused for
+        // sharing shows that the second program met the package while it was kept.
+        int refused = 0, changedBeforeInstaller = 0;
+        for (const PackageAttack::Attempt &attempt : attack.Attempts()) {
+            refused += attempt.refused;
+            changedBeforeInstaller += attempt.changed && (!installerStarted || attempt.started < installerStarted);
+        }
+        printf("%zu attempts on the package, %d refused for sharing\n", attack.Attempts().size(), refused);
+        EXPECT_GT(refused, 0) << "the second program never met " << package << " while it was kept";
+        EXPECT_EQ(0, changedBeforeInstaller) << "the second program changed or moved " << package;
+        EXPECT_NE(std::string::npos, Lower(installerCommand).find(Lower(package)))
+            << "the installer was started with " << installerCommand;
+        std::string bytes = ReadWholeFile(package);
+        EXPECT_TRUE(bytes == ReadWholeFile(ProductFile(TOVRA_SPEECH_PACKAGE_FILE)))
+            << package << " is not the product's package (" << bytes.size() << " bytes)";
+        SCOPED_TRACE("installed in " + folder);
+        ExpectManifestInstalled(folder, '0', 0);
+        ExpectRegistration(folder, before);
+        return package;
+    }
+};
+
+TEST_F(SpeechModuleScenario, EachRunWritesThePackageIntoAFolderOfItsOwnThatNobodyElseCanChange)
+{
+    // Somebody else's file waits where the package once went, held open by its program
+    // with every kind of sharing.
+    const std::string planted = "somebody else's package at the old name";
+    ASSERT_TRUE(WriteWholeFile(OldSpeechPackagePath(), planted));
+    HANDLE held = CreateFileA(OldSpeechPackagePath().c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    std::string first, second;
+    {
+        SCOPED_TRACE("first run");
+        first = InstallAndAcceptTheSpeechModule(Folder("speech one", false));
+    }
+    {
+        SCOPED_TRACE("second run");
+        second = InstallAndAcceptTheSpeechModule(Folder("speech two", false));
+    }
+    CloseHandle(held);
+
+    EXPECT_FALSE(first.empty() || second.empty());
+    EXPECT_NE(first.substr(0, first.rfind('\\')), second.substr(0, second.rfind('\\')))
+        << "two runs wrote into one folder";
+    EXPECT_EQ(2u, SpeechPackageFolders().size());
+    EXPECT_TRUE(ReadWholeFile(OldSpeechPackagePath()) == planted) << "the file at the old name was overwritten";
+}
+
+} // namespace
