@@ -64,7 +64,7 @@ static int EveryPayloadRecorded(const PayloadIndex *index)
     return IsRecorded(index, IDR_SPEECH_PACKAGE);
 }
 
-/* About 20 MB of resources: zlib's crc32 reads them in a few tens of milliseconds. */
+/* About 20 MB of resources, read once by zlib's crc32: some milliseconds at start-up. */
 int PayloadIntact()
 {
     PayloadIndex index;

@@ -3,6 +3,9 @@
 // every earlier file back.
 #include <stdio.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "driver_options.h"
 #include "earlier_install.h"
 #include "gb2312_text.h"
