@@ -81,10 +81,21 @@ static int HoldsExactly(HANDLE file, const void *data, DWORD length)
 
 /* A handle that keeps the file must itself be read-only: the installer opens the
    package sharing reading only, which a handle of ours with write access would refuse.
-   So the file is written through one handle and opened again; the second open shares
-   reading only and fails while anybody else holds the file for writing or deleting, and
-   what it finds is compared with what was written, so a change slipped in between the
-   two is caught. */
+   No sharing mode turns a writing handle into a reading one, so the file is written
+   through one handle and opened again; between the two nobody holds it. The second open
+   shares reading only and fails while anybody else holds the file for writing or
+   deleting, and what it finds is compared with what was written, so a change slipped in
+   between the two is caught. */
+HANDLE KeepWrittenFile(const char *path, const void *data, DWORD length)
+{
+    HANDLE kept = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (kept != INVALID_HANDLE_VALUE && !HoldsExactly(kept, data, length)) {
+        CloseHandle(kept);
+        return INVALID_HANDLE_VALUE;
+    }
+    return kept;
+}
+
 HANDLE WriteAndKeepFile(const char *path, const void *data, DWORD length)
 {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -95,12 +106,7 @@ HANDLE WriteAndKeepFile(const char *path, const void *data, DWORD length)
     ok = CloseHandle(file) && ok;
     if (!ok)
         return INVALID_HANDLE_VALUE;
-    HANDLE kept = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (kept != INVALID_HANDLE_VALUE && !HoldsExactly(kept, data, length)) {
-        CloseHandle(kept);
-        return INVALID_HANDLE_VALUE;
-    }
-    return kept;
+    return KeepWrittenFile(path, data, length);
 }
 
 /* The wizard ends soon after; until the installer has opened the package and shows its

@@ -21,6 +21,10 @@ int MakePrivateFolder(const char *parent, char *folder);
    exactly data when it is opened again. */
 HANDLE WriteAndKeepFile(const char *path, const void *data, DWORD length);
 
+/* The second half of WriteAndKeepFile: keeps the file at path if it holds exactly data,
+   else INVALID_HANDLE_VALUE. */
+HANDLE KeepWrittenFile(const char *path, const void *data, DWORD length);
+
 /* Writes payload 1029 into a private folder inside temporary and opens it with the
    shell; the package stays unchangeable until the installer has started. Nothing is
    reported but a lack of memory. */

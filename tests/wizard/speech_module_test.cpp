@@ -53,6 +53,28 @@ TEST_F(SpeechModuleTest, AKeptPackageCanBeReadButNotWrittenMovedOrDeleted)
     EXPECT_TRUE(DeleteFileA(path.c_str())) << "let go, the file is an ordinary one again";
 }
 
+// Another program that gets in between the write and the keeping handle: its bytes, a
+// cut or a longer file are all refused, and the file is not kept.
+TEST_F(SpeechModuleTest, AFileChangedBeforeItIsKeptIsRefused)
+{
+    const std::string path = folder_ + "\\package.msi", bytes = PackageBytes();
+    std::string changed = bytes;
+    changed[40000] ^= 1;
+    for (const std::string &found : {changed, bytes.substr(0, bytes.size() - 1), bytes + "x"}) {
+        ASSERT_TRUE(WriteWholeFile(path, found));
+        HANDLE kept = KeepWrittenFile(path.c_str(), bytes.data(), DWORD(bytes.size()));
+        EXPECT_EQ(INVALID_HANDLE_VALUE, kept) << found.size() << " bytes";
+        if (kept != INVALID_HANDLE_VALUE)
+            CloseHandle(kept);
+        EXPECT_TRUE(DeleteFileA(path.c_str())) << "a refused file is not held";
+    }
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    HANDLE kept = KeepWrittenFile(path.c_str(), bytes.data(), DWORD(bytes.size()));
+    EXPECT_NE(INVALID_HANDLE_VALUE, kept);
+    if (kept != INVALID_HANDLE_VALUE)
+        CloseHandle(kept);
+}
+
 TEST_F(SpeechModuleTest, AFileThatIsThereAlreadyIsNeitherTakenNorOverwritten)
 {
     const std::string path = folder_ + "\\package.msi", bytes = PackageBytes();
