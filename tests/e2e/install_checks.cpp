@@ -256,6 +256,18 @@ void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
     std::string editorClass = std::string("CLSID\\") + kEditorClass;
     std::string serverClass = std::string("CLSID\\") + kServerClass;
 
+    // Whether the key is gone, or the driver cannot read the classes at all, is told
+    // apart by the errors of two opens.
+    if (ClassValue("TVREditor.Document") == "(missing)") {
+        HKEY key;
+        LONG own = RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key);
+        if (own == ERROR_SUCCESS)
+            RegCloseKey(key);
+        LONG classes = RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &key);
+        if (classes == ERROR_SUCCESS)
+            RegCloseKey(key);
+        ADD_FAILURE() << "no editor type: opening it gave error " << own << ", opening CLSID error " << classes;
+    }
     EXPECT_EQ("Tovra Editor Document", ClassValue("TVREditor.Document"));
     EXPECT_EQ("\"" + folder + "\\tvredit.exe\" \"%1\"", ClassValue("TVREditor.Document\\shell\\open\\command"));
     EXPECT_EQ("TVREditor.Document", ClassValue(".rtf"));

@@ -1,5 +1,7 @@
 #include "real_input.h"
 
+#include "linux_command.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -25,43 +27,15 @@ bool UnderWine()
 // through the X server's test extension (xdotool), as a user's mouse does: each press and
 // release then reaches the program with the position it happened at.
 //
-// Wine starts a Linux program without a process to wait for, so the program is run by a
-// shell that writes its exit status to a file when it is done; the driver waits for the
-// file, so that one input has reached the display before the next is sent.
+// The driver waits for xdotool to end, so that one input has reached the display before
+// the next is sent.
 bool RunDisplayInput(const std::string &arguments)
 {
-    const std::string done = "/tmp/tovra-e2e-input-" + std::to_string(GetCurrentProcessId());
-    const std::string doneHere = "Z:" + done;
-    DeleteFileA(doneHere.c_str());
-    std::string line = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + done + ".new && mv " + done +
-                       ".new " + done + "\"";
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        fprintf(stderr, "e2e: cannot run %s (error %lu)\n", line.c_str(), GetLastError());
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    char status[16] = "";
-    for (int waited = 0; waited < 30000; waited += 5) {
-        FILE *file = fopen(doneHere.c_str(), "r");
-        if (file) {
-            bool read = fgets(status, sizeof status, file) != nullptr;
-            fclose(file);
-            DeleteFileA(doneHere.c_str());
-            if (read && atoi(status) == 0)
-                return true;
-            fprintf(stderr, "e2e: xdotool %s failed (exit status %s)\n", arguments.c_str(), status);
-            return false;
-        }
-        Sleep(5);
-    }
-    fprintf(stderr, "e2e: xdotool %s did not end\n", arguments.c_str());
-    return false;
+    std::string said;
+    int status = RunLinuxCommand("/usr/bin/xdotool " + arguments, &said, 30000);
+    if (status != 0)
+        fprintf(stderr, "e2e: xdotool %s failed (exit status %d): %s\n", arguments.c_str(), status, said.c_str());
+    return status == 0;
 }
 
 std::string PointerTo(POINT screen)

@@ -22,17 +22,6 @@ const DWORD kPoll = 20;
 const DWORD kWizardWait = 90000;
 const DWORD kAnswerWait = 10000;
 
-// Under full-system emulation the wizard runs several times slower than the twin does
-// natively; the run that starts the driver there names the factor in TOVRA_WAIT_SCALE, and
-// every wait grows by it. What a test expects of the wizard stays the same.
-DWORD ScaledWait(DWORD milliseconds)
-{
-    char text[16] = "";
-    DWORD length = GetEnvironmentVariableA("TOVRA_WAIT_SCALE", text, sizeof text);
-    int scale = length > 0 && length < sizeof text ? atoi(text) : 1;
-    return scale > 1 && scale <= 20 ? milliseconds * scale : milliseconds;
-}
-
 struct ShownWindows {
     DWORD process;
     std::vector<HWND> windows;
@@ -282,6 +271,17 @@ HWND FindShownDialogOf(DWORD process, int id)
         if (GetDlgItem(window, id))
             return window;
     return nullptr;
+}
+
+// Under full-system emulation the wizard runs several times slower than the twin does
+// natively; the run that starts the driver there names the factor in TOVRA_WAIT_SCALE, and
+// every wait grows by it. What a test expects of the wizard stays the same.
+DWORD ScaledWait(DWORD milliseconds)
+{
+    char text[16] = "";
+    DWORD length = GetEnvironmentVariableA("TOVRA_WAIT_SCALE", text, sizeof text);
+    int scale = length > 0 && length < sizeof text ? atoi(text) : 1;
+    return scale > 1 && scale <= 20 ? milliseconds * scale : milliseconds;
 }
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds)

@@ -60,6 +60,8 @@ void EndSetup(SetupProcess *setup);
 long long ProcessorMilliseconds(const SetupProcess &setup);
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds);
+// milliseconds grown by TOVRA_WAIT_SCALE, as every wait of the driver is.
+DWORD ScaledWait(DWORD milliseconds);
 
 // A shown top-level window of process with this caption, or null.
 HWND FindShownWindowOf(DWORD process, const char *caption);
