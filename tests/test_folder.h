@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 #include <string>
+#include <vector>
 
 const DWORD kReadOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
@@ -49,6 +51,22 @@ inline void RemoveTestFolder(const std::string &folder)
         FindClose(search);
     }
     RemoveDirectoryA(folder.c_str());
+}
+
+// The names that pattern matches in folder, "." and ".." left out.
+inline std::vector<std::string> NamesIn(const std::string &folder, const char *pattern = "*")
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 inline bool FileExists(const std::string &path)

@@ -37,19 +37,7 @@ TEST_F(DamagedSetupScenario, ADamagedPayloadStreamIsToldAtStartUpAndNothingElseH
     ASSERT_TRUE(ClickAnswer(damaged, IDOK));
     ExpectExitCode(1);
 
-    EXPECT_EQ(std::vector<std::string>{"TovraSetup.exe"}, [&folder] {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                if (found.cFileName[0] != '.')
-                    names.push_back(found.cFileName);
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        return names;
-    }());
+    EXPECT_EQ(std::vector<std::string>{"TovraSetup.exe"}, NamesIn(folder));
     EXPECT_TRUE(SpeechPackageFolders().empty());
     ExpectNoShortcuts(column_);
     ExpectNoRegistration();

@@ -60,17 +60,8 @@ protected:
     // The names in folder, files and subfolders.
     std::set<std::string> Contents(const std::string &folder)
     {
-        std::set<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do
-            if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
-                names.insert(found.cFileName);
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-        return names;
+        const std::vector<std::string> names = NamesIn(folder);
+        return std::set<std::string>(names.begin(), names.end());
     }
 };
 

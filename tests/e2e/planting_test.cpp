@@ -41,25 +41,11 @@ std::string Lower(std::string text)
     return text;
 }
 
-std::vector<std::string> FilesIn(const std::string &folder, const char *pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // The planted DLLs that something loaded, by their marks.
 std::set<std::string> LoadedFrom(const std::string &folder)
 {
     std::set<std::string> loaded;
-    for (const std::string &mark : FilesIn(folder, "*.loaded"))
+    for (const std::string &mark : NamesIn(folder, "*.loaded"))
         loaded.insert(Lower(mark.substr(0, mark.size() - strlen(kMarkSuffix))));
     return loaded;
 }
@@ -136,7 +122,7 @@ class PlantingScenario : public SetupScenario {};
 TEST_F(PlantingScenario, NoDllOfTheDownloadFolderIsLoaded)
 {
     const std::string downloads = Folder("Downloads", true);
-    std::vector<std::string> planted = FilesIn(PLANTED_DLLS, "*.d*");
+    std::vector<std::string> planted = NamesIn(PLANTED_DLLS, "*.d*");
     ASSERT_EQ(size_t(PLANTED_COUNT), planted.size()) << "planted DLLs in " << PLANTED_DLLS;
     for (const std::string &file : planted)
         ASSERT_TRUE(CopyInto(std::string(PLANTED_DLLS) + "\\" + file, downloads, file)) << file;
@@ -150,7 +136,7 @@ TEST_F(PlantingScenario, NoDllOfTheDownloadFolderIsLoaded)
     ASSERT_TRUE(RunProbe(downloads)) << "the probe did not end";
     std::set<std::string> beforeAnyCode = LoadedFrom(downloads);
     printf("loaded by the system before any code of a program ran:%s\n", Listed(beforeAnyCode).c_str());
-    for (const std::string &mark : FilesIn(downloads, "*.loaded"))
+    for (const std::string &mark : NamesIn(downloads, "*.loaded"))
         DeleteFileA((downloads + "\\" + mark).c_str());
     for (const std::string &file : beforeAnyCode)
         DeleteFileA((downloads + "\\" + file).c_str());

@@ -131,19 +131,7 @@ protected:
         }
     }
     // The temporary and kept copies of the one-step replace left in the folder.
-    std::vector<std::string> StrayCopies() const
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder_ + "\\~tv*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do
-            names.push_back(found.cFileName);
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-        return names;
-    }
+    std::vector<std::string> StrayCopies() const { return NamesIn(folder_, "~tv*"); }
     const RecordedMessage *InUseQuestion(const char *fileName) const
     {
         for (const RecordedMessage &message : gRecordedMessages)
