@@ -166,7 +166,9 @@ protected:
         for (const std::string &name : started)
             names += " " + name;
         if (installer) {
-            installerCommand = CommandLineOf(installer);
+            // Under Wine a new process sets up its own block of parameters as it starts, so
+            // the snapshot may show it before its command line can be read.
+            WaitUntil([&] { return !(installerCommand = CommandLineOf(installer)).empty(); }, kPageWait);
             installerStarted = StartOf(installer);
             StopProcessTree(installer);
         }
