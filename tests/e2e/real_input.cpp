@@ -82,18 +82,30 @@ INPUT MoveInput(POINT screen)
 
 // Two clicks close in time and place make a double click, which a check box with the
 // notify style reports instead of toggling; a user's separate clicks are further apart.
+// The time counts from the end of the last click: a click through the display happens
+// whenever xdotool gets to run, late when the machine is busy, and counted from its start
+// two clicks 600 ms apart were once 453 ms apart at the X server, and the second was lost.
+struct LastClick {
+    DWORD time;
+    POINT point;
+};
+LastClick gLastClick = {0, {-1000, -1000}};
+
 void KeepClicksApart(POINT screen)
 {
-    static DWORD lastTime;
-    static POINT lastPoint = {-1000, -1000};
     DWORD apart = GetDoubleClickTime() + 100;
-    bool nearby = abs(screen.x - lastPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-                abs(screen.y - lastPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
-    DWORD since = GetTickCount() - lastTime;
+    bool nearby = abs(screen.x - gLastClick.point.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                  abs(screen.y - gLastClick.point.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+    DWORD since = GetTickCount() - gLastClick.time;
     if (nearby && since < apart)
         Sleep(apart - since);
-    lastTime = GetTickCount();
-    lastPoint = screen;
+}
+
+bool NoteClick(POINT screen, bool clicked)
+{
+    gLastClick.time = GetTickCount();
+    gLastClick.point = screen;
+    return clicked;
 }
 
 } // namespace
@@ -165,9 +177,9 @@ bool ClickAt(POINT screen)
 {
     KeepClicksApart(screen);
     if (UnderWine())
-        return RunDisplayInput(PointerTo(screen) + " click 1");
+        return NoteClick(screen, RunDisplayInput(PointerTo(screen) + " click 1"));
     INPUT inputs[] = {MoveInput(screen), MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
-    return SendInput(3, inputs, sizeof(INPUT)) == 3;
+    return NoteClick(screen, SendInput(3, inputs, sizeof(INPUT)) == 3);
 }
 
 bool ClickWindow(HWND window)
