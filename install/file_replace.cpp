@@ -68,18 +68,29 @@ void ForceDelete(const char *path)
 
 /* The attributes are given at creation: a file created read-only still takes the writes of
    the handle that created it, and one call less goes to the file system per file. */
-int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD attributes)
+HANDLE CreateNewCopy(const char *path, DWORD attributes)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
+    return CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+int WriteWhole(HANDLE file, const void *data, unsigned long length)
+{
     DWORD written = 0;
-    DWORD error = ERROR_SUCCESS;
     if (!WriteFile(file, data, length, &written, nullptr))
-        error = GetLastError();
-    else if (written != length)
-        error = ERROR_DISK_FULL; /* a short write is the disk's end */
+        return 0;
+    if (written != length) {
+        SetLastError(ERROR_DISK_FULL); /* a short write is the disk's end */
+        return 0;
+    }
+    return 1;
+}
+
+int CloseNewCopy(HANDLE file, const char *path, int written)
+{
+    DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    if (!written && error == ERROR_SUCCESS)
+        error = ERROR_WRITE_FAULT;
     if (!CloseHandle(file) && error == ERROR_SUCCESS)
         error = GetLastError();
     if (error == ERROR_SUCCESS)
@@ -87,6 +98,14 @@ int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD
     ForceDelete(path);
     SetLastError(error);
     return 0;
+}
+
+int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD attributes)
+{
+    HANDLE file = CreateNewCopy(path, attributes);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    return CloseNewCopy(file, path, WriteWhole(file, data, length));
 }
 
 /* Windows 95, 98 and Me have MoveFileExA only as a stub; there the old file is deleted just

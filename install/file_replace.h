@@ -29,9 +29,20 @@ int CopyPathBeside(char *path, const char *target, int kind, unsigned long slot)
    its old file had (old is INVALID_FILE_ATTRIBUTES when there is none). */
 DWORD AttributesForNewFile(DWORD old, int readOnly, int hidden);
 
-/* Writes data to a new file at path, created with attributes. 1 when every byte is written
-   and the file closed; otherwise 0, the part-written file removed (on a full disk it holds
-   the last free space) and the system's error kept. */
+/* A new file at path, created with attributes and open for writing; INVALID_HANDLE_VALUE
+   with the system's error. */
+HANDLE CreateNewCopy(const char *path, DWORD attributes);
+
+/* Writes length bytes of data to file; 0 with the system's error, ERROR_DISK_FULL for a
+   short write. */
+int WriteWhole(HANDLE file, const void *data, unsigned long length);
+
+/* Closes the new copy at path; written is non-zero when every write to it succeeded. 1 when
+   the file is whole and closed; otherwise 0, the part-written file removed (on a full disk
+   it holds the last free space) and the system's error kept. */
+int CloseNewCopy(HANDLE file, const char *path, int written);
+
+/* CreateNewCopy, WriteWhole and CloseNewCopy in one. */
 int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD attributes);
 
 /* Puts newCopy in the place of target in one rename. old is target's attributes as read

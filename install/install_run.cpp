@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
-#include <zlib.h>
 
 #include "install/file_replace.h"
 #include "install/folder_listing.h"
@@ -16,6 +15,10 @@
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
+
+/* The piece of a file inflated and written at a time: the largest file, tens of megabytes,
+   is never held whole. */
+enum { kInflateChunkBytes = 262144 };
 
 /* Set only by the user's answer to the word-base question; word-base rows are skipped
    while it is set. */
@@ -133,21 +136,28 @@ static int PutRowInPlace(const char *newCopy, const char *target, DWORD *old, co
     }
 }
 
+/* The row's payload inflated into its new copy; a damaged payload leaves no copy. */
+static int WriteRowCopy(const char *newCopy, int identifier, DWORD attributes, void *chunk)
+{
+    HANDLE file = CreateNewCopy(newCopy, attributes);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    return CloseNewCopy(file, newCopy, InflatePayloadInto(file, identifier, chunk, kInflateChunkBytes));
+}
+
 /* One row through a new copy; 1 when its file is in place. A row that fails leaves its old
    file as it was. */
-static int WriteRow(const ManifestStep &step, void *scratch, const FolderListing *listing, RunJournal *journal)
+static int WriteRow(const ManifestStep &step, void *chunk, const FolderListing *listing, RunJournal *journal)
 {
     char target[kPathBytes], newCopy[kPathBytes], kept[kPathBytes];
-    unsigned long length = 0;
     if (!JournalHasRoom(journal) || !JoinPath(target, gInstallFolder, step.fileName) ||
         !CopyPathBeside(newCopy, target, kNewCopy, step.identifier) ||
-        !CopyPathBeside(kept, target, kKeptCopy, step.identifier) ||
-        InflatePayload(step.identifier, scratch, kScratchBytes, &length) != Z_OK)
+        !CopyPathBeside(kept, target, kKeptCopy, step.identifier))
         return 0;
     DWORD old = ListedAttributes(listing, gInstallFolder, step.fileName);
     if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
         return 0;
-    if (!WriteNewCopy(newCopy, scratch, length, AttributesForNewFile(old, step.readOnly, step.hidden)))
+    if (!WriteRowCopy(newCopy, step.identifier, AttributesForNewFile(old, step.readOnly, step.hidden), chunk))
         return 0;
     if (!PutRowInPlace(newCopy, target, &old, kept, step.fileName)) {
         ForceDelete(newCopy);
@@ -159,7 +169,7 @@ static int WriteRow(const ManifestStep &step, void *scratch, const FolderListing
 }
 
 /* Writes the manifest rows in order; 0 as soon as a required row fails. */
-static int WriteManifest(void *scratch, const FolderListing *listing, RunJournal *journal)
+static int WriteManifest(void *chunk, const FolderListing *listing, RunJournal *journal)
 {
     for (int i = 0; i < kManifestStepCount; ++i) {
         const ManifestStep &step = kManifestSteps[i];
@@ -170,7 +180,7 @@ static int WriteManifest(void *scratch, const FolderListing *listing, RunJournal
         }
         if (step.kind == kWordBaseRow && gKeepOldWordBase)
             continue;
-        if (!WriteRow(step, scratch, listing, journal) && IsRequiredRow(step))
+        if (!WriteRow(step, chunk, listing, journal) && IsRequiredRow(step))
             return 0;
     }
     return 1;
@@ -199,8 +209,8 @@ static void MakeDesktopShortcuts()
 
 int InstallRun()
 {
-    void *scratch = HeapAlloc(GetProcessHeap(), 0, kScratchBytes);
-    if (!scratch) {
+    void *chunk = HeapAlloc(GetProcessHeap(), 0, kInflateChunkBytes);
+    if (!chunk) {
         ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
                     gMainWindow);
         return 0;
@@ -217,7 +227,7 @@ int InstallRun()
     RunJournal journal;
     journal.count = 0;
     SweepStaleCopies(&listing, &journal);
-    int success = WriteManifest(scratch, &listing, &journal);
+    int success = WriteManifest(chunk, &listing, &journal);
     if (success)
         LetOldFilesGo(&journal, gInstallFolder);
     else
@@ -231,7 +241,7 @@ int InstallRun()
         SetProgress(97);
         SetProgress(100);
     }
-    HeapFree(GetProcessHeap(), 0, scratch);
+    HeapFree(GetProcessHeap(), 0, chunk);
 
     if (success && gVersion6Flag)
         RegisterDocumentTypes();

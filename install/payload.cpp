@@ -33,6 +33,45 @@ int InflatePayload(int identifier, void *buffer, unsigned long capacity, unsigne
     return status;
 }
 
+/* Each piece is written as soon as it is inflated: zlib keeps its own 32 KiB window of what
+   came before, so the whole file is never held. */
+static int InflateStreamInto(HANDLE file, z_stream *stream, void *chunk, unsigned long chunkBytes)
+{
+    for (;;) {
+        stream->next_out = static_cast<Bytef *>(chunk);
+        stream->avail_out = uInt(chunkBytes);
+        int status = inflate(stream, Z_NO_FLUSH);
+        /* Z_BUF_ERROR here is a stream that ends before its end mark. */
+        if (status != Z_OK && status != Z_STREAM_END) {
+            SetLastError(ERROR_INVALID_DATA);
+            return 0;
+        }
+        unsigned long produced = chunkBytes - stream->avail_out;
+        if (produced && !WriteWhole(file, chunk, produced))
+            return 0;
+        if (status == Z_STREAM_END)
+            return 1;
+    }
+}
+
+int InflatePayloadInto(HANDLE file, int identifier, void *chunk, unsigned long chunkBytes)
+{
+    DWORD size = 0;
+    const void *source = FindPayload(GetModuleHandleA(nullptr), identifier, &size);
+    z_stream stream = {};
+    if (!source || inflateInit(&stream) != Z_OK) {
+        SetLastError(source ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_DATA);
+        return 0;
+    }
+    stream.next_in = static_cast<Bytef *>(const_cast<void *>(source));
+    stream.avail_in = uInt(size);
+    int written = InflateStreamInto(file, &stream, chunk, chunkBytes);
+    DWORD error = GetLastError();
+    inflateEnd(&stream);
+    SetLastError(error);
+    return written;
+}
+
 int JoinPath(char *path, const char *folder, const char *name)
 {
     return JoinPathText(path, kPathBytes, folder, name, SystemPathCodePage());

@@ -25,6 +25,11 @@ const void *FindPayload(HMODULE module, int identifier, DWORD *size);
    zlib's status: 0 on success, with the inflated length in *length. */
 int InflatePayload(int identifier, void *buffer, unsigned long capacity, unsigned long *length);
 
+/* Inflates payload `identifier` into file, open for writing, a piece of at most chunkBytes
+   at a time through chunk: no file needs a buffer of its size. 1 when the whole stream is
+   written; 0 with the system's error, ERROR_INVALID_DATA for a missing or damaged stream. */
+int InflatePayloadInto(HANDLE file, int identifier, void *chunk, unsigned long chunkBytes);
+
 /* Writes data to fullPath, or (when fullPath is null) to the install folder joined with
    fileName, with the asked attributes, replacing any old file in one step. 1 on success,
    0 on failure, the old file then as it was. */

@@ -7,7 +7,8 @@
 #define TOVRA_ATLAS_BYTES             241664UL   /* the atlas inflates to exactly this */
 #define TOVRA_AGREEMENT_CAPACITY      65536UL    /* one byte of it is kept for the terminator */
 #define TOVRA_SPEECH_PACKAGE_CAPACITY 12582912UL
-#define TOVRA_SCRATCH_BYTES           50331648UL /* the install run's buffer, for every manifest file */
+#define TOVRA_SCRATCH_BYTES           50331648UL /* every manifest file: the install run inflates
+                                                    a file piece by piece, the suite whole */
 
 /* The payload index: for every payload a record of three 32-bit little-endian words, its
    identifier, the crc32 of its stream and its inflated size. */

@@ -59,7 +59,10 @@ void LetOldFilesGo(const RunJournal *journal, const char *folder)
     for (int i = 0; i < journal->count; ++i) {
         const JournalEntry &entry = journal->entries[i];
         char target[kPathBytes], kept[kPathBytes];
-        if (entry.kind != kFileCreated && PathsOf(entry, folder, target, kept))
+        /* The replace took the read-only bit off before the old file was kept, so the
+           delete is tried first, without asking for attributes; a swept copy may keep
+           the bit. */
+        if (entry.kind != kFileCreated && PathsOf(entry, folder, target, kept) && !DeleteFileA(kept))
             ForceDelete(kept);
     }
 }

@@ -1,5 +1,6 @@
 // Payload resources of this test executable (payload_test.rc): 501 a 4,096-byte stream,
-// 502 an empty file, 503 bytes that are no zlib stream, 504 a short text.
+// 502 an empty file, 503 bytes that are no zlib stream, 504 a short text, 505 the 4,096-byte
+// stream cut off before its end.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -7,6 +8,7 @@
 #include <vector>
 #include <zlib.h>
 
+#include "install/file_replace.h"
 #include "install/payload.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
@@ -18,6 +20,7 @@ const unsigned long kExactBytes = 4096;
 const int kEmptyPayload = 502;
 const int kCorruptPayload = 503;
 const int kTextPayload = 504;
+const int kTruncatedPayload = 505;
 const char kText[] = "Tovra sample payload\r\n";
 
 class PayloadTest : public ::testing::Test {
@@ -49,6 +52,38 @@ TEST_F(PayloadTest, InflatesIntoTheCallersBufferWithinItsCapacity)
 
     EXPECT_EQ(Z_OK, InflatePayload(kEmptyPayload, buffer_.data(), buffer_.size(), &length));
     EXPECT_EQ(0ul, length);
+}
+
+// The install run's way: each payload inflated into its open new copy through a piece
+// smaller than the file, that does not divide it; a stream that fails leaves no copy.
+TEST_F(PayloadTest, InflatesIntoAnOpenCopyPieceByPiece)
+{
+    std::vector<char> piece(100);
+    auto inflateInto = [this, &piece](int identifier, const char *name) {
+        HANDLE file = CreateNewCopy(PathOf(name).c_str(), 0);
+        if (file == INVALID_HANDLE_VALUE)
+            return -1;
+        return CloseNewCopy(file, PathOf(name).c_str(),
+                            InflatePayloadInto(file, identifier, piece.data(), static_cast<unsigned long>(piece.size())));
+    };
+    ASSERT_EQ(1, inflateInto(kExactPayload, "exact.dat"));
+    std::string exact;
+    for (int i = 0; i < 256; ++i)
+        exact += "0123456789abcdef";
+    EXPECT_EQ(exact, ReadWholeFile(PathOf("exact.dat")));
+    ASSERT_EQ(1, inflateInto(kTextPayload, "text.dat"));
+    EXPECT_EQ(kText, ReadWholeFile(PathOf("text.dat")));
+    ASSERT_EQ(1, inflateInto(kEmptyPayload, "empty.dat"));
+    EXPECT_EQ("", ReadWholeFile(PathOf("empty.dat")));
+
+    const std::pair<int, const char *> failing[] = {
+        {kTruncatedPayload, "truncated.dat"}, {kCorruptPayload, "corrupt.dat"}, {4999, "missing.dat"}};
+    for (const auto &payload : failing) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(0, inflateInto(payload.first, payload.second)) << payload.second;
+        EXPECT_EQ(DWORD(ERROR_INVALID_DATA), GetLastError()) << payload.second;
+        EXPECT_FALSE(FileExists(PathOf(payload.second))) << payload.second;
+    }
 }
 
 TEST_F(PayloadTest, FailedInflationLeavesTheDiskUntouched)
