@@ -9,6 +9,7 @@
 #include "install/payload_index.h"
 #include "install/run_journal.h"
 #include "wizard/message_dialog.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
 enum : unsigned long { kMegabyte = 1048576, kUsualClusterBytes = 4096 };
@@ -54,8 +55,7 @@ typedef BOOL(WINAPI *FreeSpaceReader)(LPCSTR folder, PULARGE_INTEGER available, 
    imported; there the drive's free clusters are all there is. */
 static FreeSpaceReader FindFreeSpaceReader()
 {
-    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA");
-    return reinterpret_cast<FreeSpaceReader>(reinterpret_cast<void (*)(void)>(found));
+    return SystemProcedure<FreeSpaceReader>(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA");
 }
 
 int FreeSpaceOf(const char *folder, unsigned long long *freeBytes, unsigned long *clusterBytes)

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
 static const char *const kCopyPrefixes[] = {"~tvnew", "~tvold"};
@@ -126,8 +127,7 @@ typedef BOOL(WINAPI *HardLinkMaker)(LPCSTR link, LPCSTR existing, LPSECURITY_ATT
    looked up rather than imported. */
 static HardLinkMaker FindHardLinkMaker()
 {
-    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateHardLinkA");
-    return reinterpret_cast<HardLinkMaker>(reinterpret_cast<void (*)(void)>(found));
+    return SystemProcedure<HardLinkMaker>(GetModuleHandleA("kernel32.dll"), "CreateHardLinkA");
 }
 
 /* Another program that holds the file without letting it be deleted (a scanner reading it,

@@ -41,7 +41,7 @@ static int TakeFullPath(const char *typed, char *folder)
     return length > 0 && length < DWORD(kPathBytes) && FolderLeavesRoomForFiles(folder);
 }
 
-static int IsExistingFolder(const char *folder)
+int IsExistingFolder(const char *folder)
 {
     DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -138,4 +138,12 @@ int PrepareInstallFolder(HWND dialog, const char *typed)
         return kFolderRefused;
     MakeDocumentsFolder(folder);
     return kFolderReady;
+}
+
+void RemoveMadeFolder(const char *folder)
+{
+    char documents[kPathBytes];
+    if (JoinPath(documents, folder, "doc"))
+        RemoveDirectoryA(documents);
+    RemoveDirectoryA(folder);
 }

@@ -18,6 +18,13 @@ enum FolderOutcome {
    dialog. */
 int PrepareInstallFolder(HWND dialog, const char *typed);
 
+/* A folder PrepareInstallFolder made goes again when no install stays in it: its "doc"
+   subfolder and itself, each only when empty. */
+void RemoveMadeFolder(const char *folder);
+
+/* An existing folder, not a file. */
+int IsExistingFolder(const char *folder);
+
 /* The English line of that question, naming folder; its front gives way to "..." when
    the line would not fit the message's second text. */
 void FormatFolderQuestion(char *english, int capacity, const char *folder);

@@ -40,22 +40,6 @@ static void ReturnToLanguagePage(HWND dialog)
     SetUpPage(dialog, kLanguagePage);
 }
 
-static int IsFolder(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-/* A folder this trigger made goes again when no install stays in it; only empty folders
-   are removed. */
-static void RemoveMadeFolder(const char *folder)
-{
-    char documents[kPathBytes];
-    if (JoinPath(documents, folder, "doc"))
-        RemoveDirectoryA(documents);
-    RemoveDirectoryA(folder);
-}
-
 static void TakeChoices(HWND dialog)
 {
     gDesktopIconFlag = IsDlgButtonChecked(dialog, IDC_DESKTOP_ICON) == BST_CHECKED;
@@ -119,7 +103,7 @@ void TriggerInstall(HWND dialog)
 {
     char typed[kPathBytes];
     GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, typed, kPathBytes);
-    int folderExisted = IsFolder(typed);
+    int folderExisted = IsExistingFolder(typed);
     int folder = PrepareInstallFolder(dialog, typed);
     if (folder != kFolderReady) {
         if (folder == kFolderRefused)
