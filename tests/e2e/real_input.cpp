@@ -1,6 +1,7 @@
 #include "real_input.h"
 
 #include "linux_command.h"
+#include "setup_driver.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -10,12 +11,6 @@
 #include <vector>
 
 namespace {
-
-bool UnderWine()
-{
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 // A click sent through the system's input queue is three events, a move, a press and a
 // release, and the press and the release happen wherever the shared pointer is when each
@@ -167,7 +162,7 @@ bool PasteText(const wchar_t *text)
 
 bool MoveMouseTo(POINT screen)
 {
-    if (UnderWine())
+    if (RunningUnderWine())
         return RunDisplayInput(PointerTo(screen));
     INPUT move = MoveInput(screen);
     return SendInput(1, &move, sizeof(INPUT)) == 1;
@@ -176,7 +171,7 @@ bool MoveMouseTo(POINT screen)
 bool ClickAt(POINT screen)
 {
     KeepClicksApart(screen);
-    if (UnderWine())
+    if (RunningUnderWine())
         return NoteClick(screen, RunDisplayInput(PointerTo(screen) + " click 1"));
     INPUT inputs[] = {MoveInput(screen), MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
     return NoteClick(screen, SendInput(3, inputs, sizeof(INPUT)) == 3);

@@ -17,8 +17,7 @@ namespace {
 // by TOVRA_WAIT_SCALE, runs about ten times slower and takes three.
 int Moments()
 {
-    const char *scale = getenv("TOVRA_WAIT_SCALE");
-    return scale && atoi(scale) > 1 ? 3 : 20;
+    return ScaledWait(1) > 1 ? 3 : 20;
 }
 
 class StoppedInstallScenario : public SetupScenario {
