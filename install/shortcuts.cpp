@@ -8,8 +8,10 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
+#include "install/file_replace.h"
 #include "install/payload.h"
 #include "wizard/message_dialog.h"
+#include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
 static void ShowStartMenuFailure()
@@ -28,8 +30,19 @@ static int AppendToPath(char *path, const char *text)
     return 1;
 }
 
+typedef HRESULT(WINAPI *FolderPathReader)(HWND, int, HANDLE, DWORD, LPSTR);
+
+/* Shell 5 reads a folder's path straight; older shells go through its item list. */
+static int ReadFolderPath(char *path, int folderKind)
+{
+    FolderPathReader read = SystemProcedure<FolderPathReader>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
+    return read && SUCCEEDED(read(nullptr, folderKind, nullptr, 0 /* SHGFP_TYPE_CURRENT */, path));
+}
+
 static int LookUpSpecialFolder(char *path, int folderKind)
 {
+    if (ReadFolderPath(path, folderKind))
+        return 1;
     IMalloc *allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)))
         return 0;
@@ -79,23 +92,63 @@ static void SetWorkingFolderOf(IShellLinkA *link, const char *target)
     link->SetWorkingDirectory(folder);
 }
 
-static HRESULT SaveLink(IShellLinkA *link, const char *linkPath)
+/* The bytes of a saved link stream into a new copy beside linkPath, then in its place;
+   event says what the shell is to be told: a link created or one replaced. */
+static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *event)
 {
-    IPersistFile *file = nullptr;
-    HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
+    HGLOBAL memory = nullptr;
+    STATSTG about = {};
+    HRESULT result = GetHGlobalFromStream(stream, &memory);
+    if (SUCCEEDED(result))
+        result = stream->Stat(&about, STATFLAG_NONAME);
     if (FAILED(result))
         return result;
-    WCHAR widePath[kPathBytes];
-    if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, kPathBytes))
-        widePath[0] = 0;
-    result = file->Save(widePath, TRUE);
-    file->Release();
+    char newCopy[kPathBytes];
+    if (!CopyPathBeside(newCopy, linkPath, kNewCopy, 0))
+        return E_FAIL;
+    const void *bytes = GlobalLock(memory);
+    /* A link the user made read-only or hidden stays so. */
+    DWORD old = GetFileAttributesA(linkPath);
+    int keep = old != INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = AttributesForNewFile(old, keep && (old & FILE_ATTRIBUTE_READONLY),
+                                            keep && (old & FILE_ATTRIBUTE_HIDDEN));
+    int written = bytes && WriteNewCopy(newCopy, bytes, about.cbSize.LowPart, attributes);
+    GlobalUnlock(memory);
+    if (!written)
+        return E_FAIL;
+    if (!PutInPlace(newCopy, linkPath, old, nullptr)) {
+        ForceDelete(newCopy);
+        return E_FAIL;
+    }
+    *event = old == INVALID_FILE_ATTRIBUTES ? SHCNE_CREATE : SHCNE_UPDATEITEM;
+    return S_OK;
+}
+
+/* The link's bytes are written beside it and put in its place with one rename, as the
+   install's files are: a shortcut being replaced is never left empty or half written. The
+   link's own file save would also tell the shell, which costs a parse of the path: the
+   callers tell it once per folder or per link. */
+static HRESULT SaveLink(IShellLinkA *link, const char *linkPath, LONG *event)
+{
+    IPersistStream *persist = nullptr;
+    IStream *stream = nullptr;
+    HRESULT result = link->QueryInterface(IID_IPersistStream, reinterpret_cast<void **>(&persist));
+    if (SUCCEEDED(result)) {
+        result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+        if (SUCCEEDED(result))
+            result = persist->Save(stream, TRUE);
+        persist->Release();
+    }
+    if (SUCCEEDED(result))
+        result = WriteLinkInOneStep(stream, linkPath, event);
+    if (stream)
+        stream->Release();
     return result;
 }
 
 /* COM is initialised around each single shortcut, so nothing is assumed about the
    thread's COM state before or after. */
-int MakeShortcut(const char *target, const char *linkPath, const char *description)
+static int SaveShortcut(const char *target, const char *linkPath, const char *description, LONG *event)
 {
     if (FAILED(CoInitialize(nullptr)))
         return 0;
@@ -108,12 +161,21 @@ int MakeShortcut(const char *target, const char *linkPath, const char *descripti
             link->SetDescription(description);
             link->SetIconLocation(target, 0);
             SetWorkingFolderOf(link, target);
-            result = SaveLink(link, linkPath);
+            result = SaveLink(link, linkPath, event);
         }
         link->Release();
     }
     CoUninitialize();
     return SUCCEEDED(result) ? 1 : 0;
+}
+
+int MakeShortcut(const char *target, const char *linkPath, const char *description)
+{
+    LONG event = 0;
+    if (!SaveShortcut(target, linkPath, description, &event))
+        return 0;
+    SHChangeNotify(event, SHCNF_PATHA, linkPath, nullptr);
+    return 1;
 }
 
 /* folder + "\" + name + ".lnk", refused when it would not fit the path buffer. */
@@ -141,7 +203,8 @@ static int MakeShortcutInGroup(const char *group, const ShortcutEntry &entry)
     char target[kPathBytes], linkPath[kPathBytes];
     if (!BuildLinkPath(linkPath, group, entry.shortcutName) || !JoinPath(target, gInstallFolder, entry.fileName))
         return 0;
-    return MakeShortcut(target, linkPath, entry.shortcutName);
+    LONG event = 0;
+    return SaveShortcut(target, linkPath, entry.shortcutName, &event);
 }
 
 /* An existing folder is used as it is; only one level is created. */
@@ -172,9 +235,14 @@ int MakeProgramGroup(const char *groupName, const ShortcutEntry *shortcuts)
         if (!EnsureGroupFolder(group))
             return 0;
     }
+    /* COM held for the whole group: each shortcut's own initialisation is then a count. */
+    HRESULT com = CoInitialize(nullptr);
     int lastSaved = 1;
     for (const ShortcutEntry *entry = shortcuts; entry->shortcutName; ++entry)
         lastSaved = MakeShortcutInGroup(group, *entry);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, group, nullptr);
     if (!lastSaved) {
         ShowStartMenuFailure();
         return 0;

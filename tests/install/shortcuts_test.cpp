@@ -73,6 +73,19 @@ TEST_F(ShortcutsTest, AnExistingGroupIsReusedAndItsLinksReplaced)
     EXPECT_EQ(install_ + "\\TVREdit.exe", ReadShortcut(folder + "\\Editor.lnk").target);
 }
 
+// A link is replaced in one rename: a read-only old one too, and no copy stays beside it.
+TEST_F(ShortcutsTest, AReadOnlyOldLinkIsReplacedAndNoCopyStays)
+{
+    std::string link = install_ + "\\Editor.lnk";
+    ASSERT_TRUE(WriteWholeFile(link, "old link"));
+    ASSERT_TRUE(SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(1, MakeShortcut("C:\\Tovra\\TVREdit.exe", link.c_str(), "Editor"));
+    EXPECT_EQ("C:\\Tovra\\TVREdit.exe", ReadShortcut(link).target);
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              GetFileAttributesA(link.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(std::vector<std::string>{"Editor.lnk"}, NamesIn(install_, "*"));
+}
+
 TEST_F(ShortcutsTest, OnlyAFailureOfTheLastShortcutIsReported)
 {
     const ShortcutEntry firstFails[] = {{"no such folder\\First", "a.exe"}, {"Second", "b.exe"}, {nullptr, nullptr}};
