@@ -4,6 +4,9 @@ PRODUCT_DATA ?=
 JOBS ?= $(shell nproc)
 BUILD ?= $(CURDIR)/build
 CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/host -DCMAKE_BUILD_TYPE=Release
+# What the installed-apps list shows of the product; the build's sample values when unset.
+CMAKE_WIN += $(if $(PRODUCT_VERSION),-DTOVRA_PRODUCT_VERSION="$(PRODUCT_VERSION)")
+CMAKE_WIN += $(if $(PUBLISHER),-DTOVRA_PUBLISHER="$(PUBLISHER)")
 
 .PHONY: all host win32 win64 deps run test test64 bench demo sign clean
 

@@ -6,12 +6,14 @@
 
 #include "install/file_replace.h"
 #include "install/folder_listing.h"
+#include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/payload.h"
 #include "install/run_journal.h"
 #include "install/settings_file.h"
 #include "install/shortcuts.h"
 #include "registration/registration.h"
+#include "registration/uninstall_entry.h"
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
@@ -207,6 +209,20 @@ static void MakeDesktopShortcuts()
     MakeDesktopShortcut(NameOf(kInstalledProduct, kExecutableFile), NameOf(kInstalledProduct, kShortcutName));
 }
 
+/* A new record; the folders this setup or an earlier one made for the install are its
+   first items. */
+static void NoteMadeFolders()
+{
+    StartInstallRecord();
+    CarryMadeFolders();
+    char documents[kPathBytes];
+    if (!gInstallFolderMade)
+        return;
+    NoteMadeFolder(gInstallFolder);
+    if (JoinPath(documents, gInstallFolder, "doc"))
+        NoteMadeFolder(documents);
+}
+
 int InstallRun()
 {
     void *chunk = HeapAlloc(GetProcessHeap(), 0, kInflateChunkBytes);
@@ -216,6 +232,7 @@ int InstallRun()
         return 0;
     }
     ShowProgress();
+    NoteMadeFolders();
     ClearLeftovers(gInstallFolder);
     FolderListing listing;
     ListFolder(gInstallFolder, &listing);
@@ -239,11 +256,15 @@ int InstallRun()
         if (gDesktopIconFlag)
             MakeDesktopShortcuts();
         SetProgress(97);
-        SetProgress(100);
     }
     HeapFree(GetProcessHeap(), 0, chunk);
 
     if (success && gVersion6Flag)
         RegisterDocumentTypes();
+    if (success) {
+        WriteUninstallEntry(KilobytesWritten(&journal));
+        WriteInstallRecord(&journal);
+        SetProgress(100);
+    }
     return success;
 }

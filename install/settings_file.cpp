@@ -9,7 +9,7 @@
 #include "install/payload.h"
 #include "wizard/wizard_state.h"
 
-static const char kSettingsFileName[] = "cendraui.ini";
+extern const char kSettingsFileName[] = "cendraui.ini";
 
 /* The editor draws Chinese from bitmaps unless the user saw the sample line right. */
 static char UseBmpFontValue()

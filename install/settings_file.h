@@ -3,6 +3,8 @@
 #ifndef TOVRA_SETTINGS_FILE_H
 #define TOVRA_SETTINGS_FILE_H
 
+extern const char kSettingsFileName[];
+
 /* Writes "UseBmpFont" (from the display-ok answer) and "ForceLanguage" (the forced
    language) into the settings file of the install folder: key lines found are
    overwritten in place, missing ones appended at the end of the file, and the file is

@@ -9,6 +9,7 @@
 
 #include "foundation/path_text.h"
 #include "install/file_replace.h"
+#include "install/install_record.h"
 #include "install/payload.h"
 #include "wizard/message_dialog.h"
 #include "wizard/system_libraries.h"
@@ -174,6 +175,7 @@ int MakeShortcut(const char *target, const char *linkPath, const char *descripti
     LONG event = 0;
     if (!SaveShortcut(target, linkPath, description, &event))
         return 0;
+    NoteShortcut(linkPath);
     SHChangeNotify(event, SHCNF_PATHA, linkPath, nullptr);
     return 1;
 }
@@ -204,14 +206,21 @@ static int MakeShortcutInGroup(const char *group, const ShortcutEntry &entry)
     if (!BuildLinkPath(linkPath, group, entry.shortcutName) || !JoinPath(target, gInstallFolder, entry.fileName))
         return 0;
     LONG event = 0;
-    return SaveShortcut(target, linkPath, entry.shortcutName, &event);
+    if (!SaveShortcut(target, linkPath, entry.shortcutName, &event))
+        return 0;
+    NoteShortcut(linkPath);
+    return 1;
 }
 
 /* An existing folder is used as it is; only one level is created. */
 static int EnsureGroupFolder(const char *group)
 {
-    if (_access(group, 0) == 0 || CreateDirectoryA(group, nullptr))
+    if (_access(group, 0) == 0)
         return 1;
+    if (CreateDirectoryA(group, nullptr)) {
+        NoteMadeFolder(group);
+        return 1;
+    }
     char chinese[kPathBytes + 32];
     snprintf(chinese, sizeof chinese, "无法建目录(%s)!", group);
     ShowMessage(chinese, kMessageTable[kMessageCannotCreateFolder], kMessageOk, gMainWindow);

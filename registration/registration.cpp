@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "foundation/counted_string.h"
+#include "install/install_record.h"
 #include "install/payload.h"
 #include "registration/registration_templates.h"
 #include "registration/short_path.h"
@@ -47,6 +48,14 @@ static int ValueHoldsText(HKEY key, const char *name)
     return StringLength(&value) > 0;
 }
 
+/* What the install writes under HKEY_CLASSES_ROOT goes into its record. */
+static void NoteClassesKey(const char *path)
+{
+    char top[kPathBytes];
+    TopKeyOf(path, top, kPathBytes);
+    NoteRegistryKey("HKCR", top);
+}
+
 /* Writes one template; 1, or 0 when its key or value could not be written. */
 static int ApplyTemplate(const char *entry, const RegistrationArguments &arguments, int replace)
 {
@@ -65,6 +74,7 @@ static int ApplyTemplate(const char *entry, const RegistrationArguments &argumen
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath.text, 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return 0;
+    NoteClassesKey(keyPath.text);
     int ok = 1;
     if (replace || !ValueHoldsText(key, valueName))
         ok = RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.text),
@@ -108,13 +118,15 @@ static void RegisterEditorFileType()
         return;
     if (RegSetValueA(HKEY_CLASSES_ROOT, typeName, REG_SZ, "Tovra Editor Document", 0) != ERROR_SUCCESS)
         return;
+    NoteClassesKey(typeName);
     CountedString command = MakeString("\"");
     AppendText(&command, editor);
     AppendText(&command, "\" \"%1\"");
     if (RegSetValueA(HKEY_CLASSES_ROOT, "TVREditor.Document\\shell\\open\\command", REG_SZ, command.text, 0) !=
         ERROR_SUCCESS)
         return;
-    RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0);
+    if (RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0) == ERROR_SUCCESS)
+        NoteClassesKey(".rtf");
 }
 
 static void RegisterClass(const RegistrationArguments &arguments)

@@ -118,6 +118,7 @@ void TriggerInstall(HWND dialog)
         return;
     }
     TakeChoices(dialog);
+    gInstallFolderMade = !folderExisted;
     HideButtons(dialog);
     time_t start = time(nullptr);
     ShowBusy();

@@ -10,6 +10,7 @@ int gSystemChineseVariant;
 int gForcedLanguage;
 unsigned gDisplayOkAnswer;
 int gDesktopIconFlag;
+int gInstallFolderMade;
 char gInstallFolder[kPathBytes];
 char gDefaultFolderName[kDefaultFolderNameBytes];
 HWND gMainWindow;

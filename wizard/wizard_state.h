@@ -30,6 +30,7 @@ extern int gForcedLanguage;               /* Language chosen on page 3 */
 extern unsigned gDisplayOkAnswer;         /* 1: the sample line displayed correctly */
 extern int gDesktopIconFlag;
 extern char gInstallFolder[kPathBytes];
+extern int gInstallFolderMade;            /* this setup made the install folder */
 extern char gDefaultFolderName[kDefaultFolderNameBytes];
 extern HWND gMainWindow;
 extern HICON gWizardIcon;

@@ -27,6 +27,9 @@ std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int lan
 
 // The program group with its two shortcuts into folder, named in the column of column.
 void ExpectProgramGroup(const std::string &folder, int column);
+// The installed-apps entry names the folder and its uninstaller, and the install record
+// is there.
+void ExpectInstalledAppsEntry(const std::string &folder, int column);
 // The two desktop shortcuts into folder; or none of them.
 void ExpectDesktopShortcuts(const std::string &folder, int column);
 void ExpectNoDesktopShortcuts(int column);

@@ -292,6 +292,7 @@ void SetupScenario::ExpectInstalled(const std::string &folder, char useBmpFont, 
     ExpectManifestInstalled(folder, useBmpFont, language);
     ExpectSettings(folder, useBmpFont, language);
     ExpectProgramGroup(folder, column_);
+    ExpectInstalledAppsEntry(folder, column_);
     if (desktopShortcuts)
         ExpectDesktopShortcuts(folder, column_);
     ExpectRegistration(folder, classes_);

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "earlier_install.h"
+#include "install/install_record.h"
 #include "install/manifest.h"
 #include "scenario.h"
 #include "test_folder.h"
@@ -114,7 +115,7 @@ TEST_F(StoppedInstallScenario, EndedAtAnyMomentEveryFileHoldsItsOldOrItsNewBytes
     ExpectInstalled(folder, '0', 0, true);
     std::vector<std::string> strays;
     for (const auto &entry : StateOf(folder)) {
-        bool manifestFile = false;
+        bool manifestFile = entry.first == TOVRA_INSTALL_RECORD_NAME;
         for (int i = 0; i < kManifestStepCount; ++i)
             manifestFile = manifestFile || (IsManifestRow(kManifestSteps[i]) && entry.first == kManifestSteps[i].fileName);
         if (!manifestFile)

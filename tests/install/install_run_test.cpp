@@ -7,16 +7,19 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <string.h>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "install/disk_space.h"
+#include "install/install_record.h"
 #include "install/install_run.h"
 #include "install/manifest.h"
 #include "install/payload.h"
 #include "install/run_journal.h"
+#include "registration/uninstall_entry.h"
 #include "gb2312_text.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
@@ -53,6 +56,45 @@ std::string Payload(int identifier)
     if (InflatePayload(identifier, buffer.data(), buffer.size(), &length) != Z_OK)
         return "<no payload>";
     return std::string(buffer.data(), length);
+}
+
+// The record's lines without their line ends; the file lines split into their fields.
+std::vector<std::string> RecordLines(const std::string &folder)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadWholeFile(folder + "\\" TOVRA_INSTALL_RECORD_NAME);
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string &line)
+{
+    std::vector<std::string> fields;
+    for (size_t start = 0, end;; start = end + 1) {
+        end = line.find('\t', start);
+        fields.push_back(line.substr(start, end - start));
+        if (end == std::string::npos)
+            return fields;
+    }
+}
+
+std::string EntryText(const char *name)
+{
+    char text[MAX_PATH] = "";
+    DWORD size = sizeof text, type = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, name, RRF_RT_ANY, &type, text, &size) != ERROR_SUCCESS)
+        return "(missing)";
+    return type == REG_SZ ? std::string(text) : "(not text)";
+}
+
+DWORD EntryNumber(const char *name)
+{
+    DWORD number = 0, size = sizeof number;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, name, RRF_RT_REG_DWORD, nullptr, &number, &size) !=
+        ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    return number;
 }
 
 class InstallRunTest : public ::testing::Test {
@@ -262,6 +304,8 @@ TEST_F(InstallRunTest, AFailedRunGivesBackEveryFileItReplacedOrSwept)
     ASSERT_TRUE(SetFileAttributesA(PathOf("tips.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
     ASSERT_TRUE(DeleteFileA(PathOf("tips.txt").c_str()));
     before.erase("tips.txt");
+    before[TOVRA_INSTALL_RECORD_NAME] = "Tovra install record 1\r\nfile\t1\t00620062\t00000020\tearlier.txt\r\n";
+    ASSERT_TRUE(WriteWholeFile(PathOf(TOVRA_INSTALL_RECORD_NAME), before[TOVRA_INSTALL_RECORD_NAME]));
     for (const char *stale : {"pykeys.dic0101", "flatAuto.dic"}) {
         before[stale] = std::string("stale ") + stale;
         ASSERT_TRUE(WriteWholeFile(PathOf(stale), before[stale]));
@@ -377,6 +421,74 @@ TEST_F(InstallRunTest, AFailedOptionalRowIsPassedOver)
     EXPECT_EQ(kAllPositions, gPositions);
     EXPECT_EQ(Payload(1022), ReadWholeFile(PathOf("TVREdit_readme.txt")));
     EXPECT_EQ(PathOf("TVREdit.exe"), ReadShortcut(group_ + "\\Tovra Smart Editor.lnk").target);
+}
+
+// A finished run lists what it made, each file as it lies on disk, and enters the product
+// in the installed-apps list; a reinstall writes the record again, still naming the
+// folders the first install made.
+TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsList)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
+    ASSERT_TRUE(CreateDirectoryA(PathOf("doc").c_str(), nullptr));
+    gInstallFolderMade = 1;
+    gVersion6Flag = 1;
+    ASSERT_EQ(1, InstallRun());
+    gInstallFolderMade = 0;
+
+    std::vector<std::string> lines = RecordLines(folder_);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("Tovra install record 1", lines[0]);
+    std::map<std::string, int> kinds;
+    unsigned long kilobytes = 0;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> fields = Fields(lines[i]);
+        ++kinds[fields[0]];
+        if (fields[0] != "file")
+            continue;
+        ASSERT_EQ(5u, fields.size()) << lines[i];
+        std::string path = PathOf(fields[4].c_str()), bytes = ReadWholeFile(path);
+        EXPECT_EQ(std::to_string(bytes.size()), fields[1]) << path;
+        char checksum[16], attributes[16];
+        snprintf(checksum, sizeof checksum, "%08lx",
+                 adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
+        snprintf(attributes, sizeof attributes, "%08lx", static_cast<unsigned long>(GetFileAttributesA(path.c_str())));
+        EXPECT_EQ(checksum, fields[2]) << path;
+        EXPECT_EQ(attributes, fields[3]) << path;
+        kilobytes += (bytes.size() + 1023) / 1024;
+    }
+    int rows = 0;
+    for (int i = 0; i < kManifestStepCount; ++i)
+        rows += IsManifestRow(kManifestSteps[i]);
+    EXPECT_EQ(rows, kinds["file"]);
+    EXPECT_EQ(2, kinds["shortcut"]);
+    const std::vector<std::string> folders = {"folder\t" + folder_, "folder\t" + PathOf("doc"), "folder\t" + group_};
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(folders, std::vector<std::string>(lines.end() - 3, lines.end())) << "folders last, outermost first";
+    auto listed = [&lines](const std::string &line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(listed("shortcut\t" + group_ + "\\Tovra Smart Editor.lnk"));
+    EXPECT_TRUE(listed("key\tHKCR\tTVREditor.Document"));
+    EXPECT_TRUE(listed("key\tHKCR\tCLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}"));
+    EXPECT_TRUE(listed("key\tHKLM\t" TOVRA_UNINSTALL_KEY));
+
+    EXPECT_EQ("Tovra Smart Editor", EntryText("DisplayName"));
+    EXPECT_EQ(PathOf("TVREdit.exe"), EntryText("DisplayIcon"));
+    EXPECT_EQ(TOVRA_PRODUCT_VERSION, EntryText("DisplayVersion"));
+    EXPECT_EQ(TOVRA_PUBLISHER, EntryText("Publisher"));
+    EXPECT_EQ(folder_, EntryText("InstallLocation"));
+    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\"", EntryText("UninstallString"));
+    EXPECT_EQ(kilobytes, EntryNumber("EstimatedSize"));
+    EXPECT_EQ(1u, EntryNumber("NoModify"));
+    EXPECT_EQ(1u, EntryNumber("NoRepair"));
+
+    gScriptedAnswers = {IDYES}; // the word base replaced too, should it be asked about
+    ASSERT_EQ(1, InstallRun()) << "a reinstall over the finished install";
+    std::vector<std::string> again = RecordLines(folder_);
+    EXPECT_EQ(lines.size(), again.size());
+    EXPECT_EQ(folders, std::vector<std::string>(again.end() - 3, again.end()));
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
 }
 
 TEST_F(InstallRunTest, RegistersOnlyWithTheVersion6Flag)

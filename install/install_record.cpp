@@ -1,0 +1,198 @@
+#include "install/install_record.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <zlib.h>
+
+#include "foundation/counted_string.h"
+#include "install/folder_listing.h"
+#include "install/payload.h"
+#include "install/payload_index.h"
+#include "install/settings_file.h"
+#include "wizard/wizard_state.h"
+
+enum { kRecordItemBytes = kPathBytes + 16 };
+
+/* The noted items, each a whole line of the record without its line end. */
+static char gRecordItems[kRecordItems][kRecordItemBytes];
+static int gRecordItemCount;
+
+void StartInstallRecord()
+{
+    gRecordItemCount = 0;
+}
+
+void CarryMadeFolders()
+{
+    char path[kPathBytes], line[kRecordItemBytes];
+    if (!JoinPath(path, gInstallFolder, TOVRA_INSTALL_RECORD_NAME))
+        return;
+    FILE *record = fopen(path, "rb");
+    if (!record)
+        return;
+    while (fgets(line, sizeof line, record)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        if (strncmp(line, "folder\t", 7) != 0)
+            continue;
+        DWORD attributes = GetFileAttributesA(line + 7);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            NoteMadeFolder(line + 7);
+    }
+    fclose(record);
+}
+
+static int IsNoted(const char *line)
+{
+    for (int i = 0; i < gRecordItemCount; ++i)
+        if (strcmp(gRecordItems[i], line) == 0)
+            return 1;
+    return 0;
+}
+
+static int NoteItem(const char *kind, const char *first, const char *second)
+{
+    char line[kRecordItemBytes];
+    int written = second ? snprintf(line, sizeof line, "%s\t%s\t%s", kind, first, second)
+                         : snprintf(line, sizeof line, "%s\t%s", kind, first);
+    if (written < 0 || written >= kRecordItemBytes)
+        return 0;
+    if (IsNoted(line))
+        return 1;
+    if (gRecordItemCount == kRecordItems)
+        return 0;
+    strcpy(gRecordItems[gRecordItemCount++], line);
+    return 1;
+}
+
+int NoteMadeFolder(const char *path)
+{
+    return NoteItem("folder", path, nullptr);
+}
+
+int NoteShortcut(const char *path)
+{
+    return NoteItem("shortcut", path, nullptr);
+}
+
+int NoteRegistryKey(const char *root, const char *path)
+{
+    return NoteItem("key", root, path);
+}
+
+void TopKeyOf(const char *path, char *top, int capacity)
+{
+    const char *end = strchr(path, '\\');
+    if (end && _strnicmp(path, "CLSID\\", 6) == 0)
+        end = strchr(end + 1, '\\');
+    int length = end ? int(end - path) : int(strlen(path));
+    snprintf(top, size_t(capacity), "%.*s", length, path);
+}
+
+/* Size and checksum of a file as it is on disk; 0 when it can't be read. */
+static int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned char chunk[4096];
+    DWORD got = 0;
+    *size = 0;
+    *checksum = adler32(0L, Z_NULL, 0);
+    BOOL read;
+    while ((read = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
+        *checksum = adler32(*checksum, chunk, got);
+        *size += got;
+    }
+    CloseHandle(file);
+    return read != 0;
+}
+
+/* A zlib stream ends with the adler32 of what it inflates to, most significant byte first:
+   the checksum of a file written from it, to be had without reading the file again. */
+static int StreamChecksum(int identifier, unsigned long *checksum)
+{
+    DWORD size = 0;
+    const unsigned char *stream =
+        static_cast<const unsigned char *>(FindPayload(GetModuleHandleA(nullptr), identifier, &size));
+    if (!stream || size < 6)
+        return 0;
+    const unsigned char *end = stream + size - 4;
+    *checksum = (unsigned long)end[0] << 24 | (unsigned long)end[1] << 16 | (unsigned long)end[2] << 8 | end[3];
+    return 1;
+}
+
+static int IsWrittenFile(const JournalEntry &entry)
+{
+    return entry.kind == kFileCreated || entry.kind == kFileReplaced;
+}
+
+unsigned long KilobytesWritten(const RunJournal *journal)
+{
+    static PayloadIndex index;
+    if (!LoadPayloadIndex(&index))
+        return 0;
+    unsigned long kilobytes = 0;
+    for (int i = 0; i < journal->count; ++i) {
+        unsigned long size = 0;
+        if (IsWrittenFile(journal->entries[i]) && InflatedSizeOf(&index, journal->entries[i].slot, &size))
+            kilobytes += (size + 1023) / 1024;
+    }
+    return kilobytes;
+}
+
+/* The file line of one written file; 0 when its size or checksum can't be had. */
+static int FormatFileLine(char *line, const JournalEntry &entry, const PayloadIndex *index,
+                          const FolderListing *listing)
+{
+    unsigned long size = 0, checksum = 0;
+    char path[kPathBytes];
+    if (_stricmp(entry.name, kSettingsFileName) == 0) {
+        /* The run edited it after writing it. */
+        if (!JoinPath(path, gInstallFolder, entry.name) || !MeasureFile(path, &size, &checksum))
+            return 0;
+    } else if (!InflatedSizeOf(index, entry.slot, &size) || !StreamChecksum(int(entry.slot), &checksum)) {
+        return 0;
+    }
+    DWORD attributes = ListedAttributes(listing, gInstallFolder, entry.name);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    snprintf(line, kRecordItemBytes, "file\t%lu\t%08lx\t%08lx\t%s", size, checksum, (unsigned long)attributes,
+             entry.name);
+    return 1;
+}
+
+static int AppendLine(CountedString *text, const char *line)
+{
+    return AppendText(text, line) && AppendText(text, "\r\n");
+}
+
+/* Files, shortcuts and keys first, in the order made; the folders last, outermost first,
+   as they can go only once they are empty. */
+static int FormatRecord(CountedString *text, const RunJournal *journal)
+{
+    static PayloadIndex index;
+    static FolderListing listing;
+    if (!LoadPayloadIndex(&index))
+        return 0;
+    ListFolder(gInstallFolder, &listing);
+    int ok = AppendLine(text, "Tovra install record 1");
+    char line[kRecordItemBytes];
+    for (int i = 0; ok && i < journal->count; ++i)
+        if (IsWrittenFile(journal->entries[i]))
+            ok = FormatFileLine(line, journal->entries[i], &index, &listing) && AppendLine(text, line);
+    for (int i = 0; ok && i < gRecordItemCount; ++i)
+        if (strncmp(gRecordItems[i], "folder\t", 7) != 0)
+            ok = AppendLine(text, gRecordItems[i]);
+    for (int i = 0; ok && i < gRecordItemCount; ++i)
+        if (strncmp(gRecordItems[i], "folder\t", 7) == 0)
+            ok = AppendLine(text, gRecordItems[i]);
+    return ok;
+}
+
+int WriteInstallRecord(const RunJournal *journal)
+{
+    CountedString text = MakeStringWithRoom(16384);
+    int ok = FormatRecord(&text, journal) &&
+             WriteInstallFile(TOVRA_INSTALL_RECORD_NAME, text.text, static_cast<unsigned long>(StringLength(&text)), 0, 0, nullptr);
+    return ok;
+}

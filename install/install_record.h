@@ -1,0 +1,53 @@
+/* The install record: what a successful install made, kept in its install folder as
+   "InstallRecord.txt", so that an uninstaller takes back exactly that and nothing the user
+   put there. Plain text in the system's code page, CR LF, one item a line, its fields
+   parted by tabs; the first line names the format:
+
+     Tovra install record 1
+     folder    <full path>                                  a folder the install made
+     file      <size> <adler32> <attributes> <name>         a file of the install folder
+     shortcut  <full path>                                  a shell link
+     key       <root> <path>                                a registry key, root HKCR,
+                                                            HKLM or HKCU
+
+   size is in bytes, adler32 (zlib's, of the file's bytes) and attributes in eight hex
+   digits. Items stand in the order they were made: an uninstaller takes them back from the
+   last line up. A reinstall writes the record again. */
+#ifndef TOVRA_INSTALL_RECORD_H
+#define TOVRA_INSTALL_RECORD_H
+
+#include <windows.h>
+
+#include "install/run_journal.h"
+
+#define TOVRA_INSTALL_RECORD_NAME "InstallRecord.txt"
+
+enum { kRecordItems = 128 };
+
+/* Forgets what an earlier run noted: each install run starts its record afresh. */
+void StartInstallRecord();
+
+/* The folders the record in the install folder lists, as far as they are still there: a
+   reinstall did not make them, but its record must still name them. */
+void CarryMadeFolders();
+
+/* Notes a folder, shortcut or registry key the run made; a key already noted is not
+   noted twice. 0 when the record is full. */
+int NoteMadeFolder(const char *path);
+int NoteShortcut(const char *path);
+int NoteRegistryKey(const char *root, const char *path);
+
+/* The registry key a written key path belongs to, as an uninstaller removes it: a class
+   "CLSID\{...}" whole, else the path's first key. */
+void TopKeyOf(const char *path, char *top, int capacity);
+
+/* Kilobytes of the files the journal says the run wrote, from the payload's inflated
+   sizes, rounded up. */
+unsigned long KilobytesWritten(const RunJournal *journal);
+
+/* Writes the record into the install folder in one step: the run's files from its journal
+   (their sizes and checksums as the payload gave them, the settings file as it now is) and
+   the items noted. 1 or 0. */
+int WriteInstallRecord(const RunJournal *journal);
+
+#endif

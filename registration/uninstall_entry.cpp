@@ -1,0 +1,74 @@
+#include "registration/uninstall_entry.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "install/install_record.h"
+#include "install/manifest.h"
+#include "install/payload.h"
+#include "wizard/wizard_state.h"
+
+#ifndef TOVRA_PRODUCT_VERSION
+#define TOVRA_PRODUCT_VERSION "0.0.0"
+#endif
+#ifndef TOVRA_PUBLISHER
+#define TOVRA_PUBLISHER ""
+#endif
+
+static int SetText(HKEY key, const char *name, const char *text)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), DWORD(strlen(text) + 1)) ==
+           ERROR_SUCCESS;
+}
+
+static int SetNumber(HKEY key, const char *name, DWORD number)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number) ==
+           ERROR_SUCCESS;
+}
+
+/* The uninstaller's command: its path in quotes, as the system runs it. */
+static int UninstallCommand(char *command)
+{
+    char path[kPathBytes];
+    if (!JoinPath(path, gInstallFolder, ProductName(kInstalledProduct, kUninstallerFile, 0)))
+        return 0;
+    return snprintf(command, kPathBytes + 2, "\"%s\"", path) < kPathBytes + 2;
+}
+
+static int SetEntryValues(HKEY key, unsigned long kilobytes)
+{
+    char icon[kPathBytes], command[kPathBytes + 2];
+    if (!JoinPath(icon, gInstallFolder, ProductName(kInstalledProduct, kExecutableFile, 0)) ||
+        !UninstallCommand(command))
+        return 0;
+    return SetText(key, "DisplayName", ProductName(kInstalledProduct, kShortcutName, gSystemChineseVariant)) &&
+           SetText(key, "DisplayIcon", icon) && SetText(key, "DisplayVersion", TOVRA_PRODUCT_VERSION) &&
+           SetText(key, "Publisher", TOVRA_PUBLISHER) && SetText(key, "InstallLocation", gInstallFolder) &&
+           SetNumber(key, "EstimatedSize", DWORD(kilobytes)) && SetNumber(key, "NoModify", 1) &&
+           SetNumber(key, "NoRepair", 1) && SetText(key, "UninstallString", command);
+}
+
+static int WriteEntryUnder(HKEY root, unsigned long kilobytes)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, TOVRA_UNINSTALL_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    int written = SetEntryValues(key, kilobytes);
+    RegCloseKey(key);
+    if (!written)
+        RegDeleteKeyA(root, TOVRA_UNINSTALL_KEY);
+    return written;
+}
+
+int WriteUninstallEntry(unsigned long kilobytes)
+{
+    if (WriteEntryUnder(HKEY_LOCAL_MACHINE, kilobytes))
+        return NoteRegistryKey("HKLM", TOVRA_UNINSTALL_KEY);
+    if (WriteEntryUnder(HKEY_CURRENT_USER, kilobytes))
+        return NoteRegistryKey("HKCU", TOVRA_UNINSTALL_KEY);
+    return 0;
+}
