@@ -1,0 +1,154 @@
+// Taking back what an install record lists, over real files, shell links and registry
+// keys: what the user changed or added, and what another install took over, stays.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string.h>
+#include <zlib.h>
+#include <string>
+#include <vector>
+
+#include "install/install_record.h"
+#include "install/shortcuts.h"
+#include "test_folder.h"
+#include "uninstall/uninstall_run.h"
+
+namespace {
+
+const char kOurKey[] = "Software\\Tovra Uninstall Test\\Ours";
+const char kTheirKey[] = "Software\\Tovra Uninstall Test\\Theirs";
+
+class UninstallRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(MakeTestFolder(parent_, "uninstall"));
+        folder_ = parent_ + "\\Tovra Editor";
+        group_ = parent_ + "\\Start Menu Group";
+        other_ = parent_ + "\\Other Install";
+        for (const std::string &made : {folder_, folder_ + "\\doc", group_, other_})
+            ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << made;
+        record_ = "Tovra install record 1\r\n";
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tovra Uninstall Test");
+        RemoveTestFolder(parent_);
+    }
+
+    // A file the install wrote, listed as it was written.
+    void Installed(const char *name, const std::string &bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
+    {
+        std::string path = folder_ + "\\" + name;
+        ASSERT_TRUE(WriteWholeFile(path, bytes));
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
+        char line[512];
+        unsigned long sum = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()),
+                                    uInt(bytes.size()));
+        snprintf(line, sizeof line, "file\t%lu\t%08lx\t%08lx\t%s\r\n", static_cast<unsigned long>(bytes.size()), sum,
+                 static_cast<unsigned long>(GetFileAttributesA(path.c_str())), name);
+        record_ += line;
+    }
+    void Key(const char *path, const std::string &value)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\shell\\open").c_str(), 0,
+                                                 nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+        RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()), DWORD(value.size() + 1));
+        RegCloseKey(key);
+        record_ += std::string("key\tHKCU\t") + path + "\r\n";
+    }
+    void Shortcut(const char *name, const std::string &target)
+    {
+        std::string link = group_ + "\\" + name + ".lnk";
+        ASSERT_EQ(1, MakeShortcut(target.c_str(), link.c_str(), name));
+        record_ += "shortcut\t" + link + "\r\n";
+    }
+    void Folders()
+    {
+        for (const std::string &made : {folder_, folder_ + "\\doc", group_})
+            record_ += "folder\t" + made + "\r\n";
+        ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, record_));
+    }
+    static bool KeyExists(const char *path)
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(key);
+        return true;
+    }
+
+    std::string parent_, folder_, group_, other_, record_;
+};
+
+TEST_F(UninstallRunTest, EverythingAsInstalledGoesFoldersToo)
+{
+    Installed("TVREdit.exe", "the editor");
+    Installed("cendraui.ini", "[Config]\r\n", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    Key(kOurKey, "\"" + folder_ + "\\TVREdit.exe\" \"%1\"");
+    Shortcut("Editor", folder_ + "\\TVREdit.exe");
+    Folders();
+
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
+    EXPECT_EQ(7, outcome.removed) << "two files, a key, a shortcut, three folders";
+    EXPECT_FALSE(KeyExists(kOurKey));
+    EXPECT_FALSE(FileExists(folder_));
+    EXPECT_FALSE(FileExists(group_));
+    EXPECT_EQ(std::vector<std::string>{"Other Install"}, NamesIn(parent_));
+}
+
+TEST_F(UninstallRunTest, WhatTheUserChangedOrAddedAndWhatAnotherInstallTookOverStays)
+{
+    Installed("TVREdit.exe", "the editor");
+    Installed("CiZuFlat.igb", "the shipped word base");
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\CiZuFlat.igb", "the word base the user grew"));
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\doc\\letter.rtf", "the user's letter"));
+    Key(kOurKey, "\"" + folder_ + "\\TVREdit.exe\"");
+    Key(kTheirKey, "\"" + other_ + "\\TVREdit.exe\"");
+    Shortcut("Editor", other_ + "\\TVREdit.exe");
+    Folders();
+
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_FALSE(FileExists(folder_ + "\\TVREdit.exe"));
+    EXPECT_EQ("the word base the user grew", ReadWholeFile(folder_ + "\\CiZuFlat.igb"));
+    EXPECT_EQ("the user's letter", ReadWholeFile(folder_ + "\\doc\\letter.rtf"));
+    EXPECT_FALSE(KeyExists(kOurKey));
+    EXPECT_TRUE(KeyExists(kTheirKey)) << "another install's key";
+    EXPECT_TRUE(FileExists(group_ + "\\Editor.lnk")) << "another install's shortcut";
+    EXPECT_FALSE(FileExists(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME));
+    // The changed word base, the other key and shortcut, and the three folders not empty.
+    EXPECT_EQ(6, outcome.stayed);
+    EXPECT_EQ(folder_ + "\\CiZuFlat.igb", outcome.firstStayed);
+}
+
+TEST_F(UninstallRunTest, WithoutARecordNothingIsTouched)
+{
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\TVREdit.exe", "the editor"));
+    UninstallOutcome outcome;
+    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_EQ("the editor", ReadWholeFile(folder_ + "\\TVREdit.exe"));
+
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, "not a record\r\nfile\t10\t0\t0\tTVREdit.exe\r\n"));
+    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_EQ("the editor", ReadWholeFile(folder_ + "\\TVREdit.exe"));
+}
+
+TEST(UninstallNames, AFolderIsNamedInItsLongOrShortFormWithoutRegardToCase)
+{
+    std::string folder;
+    ASSERT_TRUE(MakeTestFolder(folder, "a long folder name"));
+    char shortForm[MAX_PATH] = "";
+    GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
+    std::string upper = folder;
+    CharUpperBuffA(&upper[0], DWORD(upper.size()));
+    EXPECT_TRUE(NamesFolder(("\"" + upper + "\\TVREDIT.EXE\" \"%1\"").c_str(), folder.c_str()));
+    EXPECT_TRUE(NamesFolder((std::string(shortForm) + "\\tvredit.exe,1").c_str(), folder.c_str()));
+    EXPECT_FALSE(NamesFolder("C:\\Program Files\\Other\\tvredit.exe", folder.c_str()));
+    RemoveTestFolder(folder);
+}
+
+} // namespace

@@ -1,0 +1,307 @@
+#include "uninstall/uninstall_run.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <stdio.h>
+#include <string.h>
+#include <zlib.h>
+
+#include "install/file_replace.h"
+#include "install/install_record.h"
+#include "install/payload.h"
+
+enum { kRecordBytesMost = 1 << 20 };
+
+static void NoteStayed(UninstallOutcome *outcome, const char *item)
+{
+    if (outcome->stayed++ == 0)
+        snprintf(outcome->firstStayed, sizeof outcome->firstStayed, "%s", item);
+}
+
+static void Count(UninstallOutcome *outcome, int removed, const char *item)
+{
+    if (removed)
+        ++outcome->removed;
+    else
+        NoteStayed(outcome, item);
+}
+
+/* Upper case as the system's code page has it: a double-byte character's trail byte is
+   not a letter. */
+static void UpperCase(char *text)
+{
+    CharUpperBuffA(text, DWORD(strlen(text)));
+}
+
+static int ContainsFolder(const char *text, const char *folder)
+{
+    char haystack[1024], needle[kPathBytes];
+    if (!folder[0])
+        return 0;
+    snprintf(haystack, sizeof haystack, "%s", text);
+    snprintf(needle, sizeof needle, "%s", folder);
+    UpperCase(haystack);
+    UpperCase(needle);
+    return strstr(haystack, needle) != nullptr;
+}
+
+int NamesFolder(const char *text, const char *folder)
+{
+    char shortForm[kPathBytes];
+    DWORD length = GetShortPathNameA(folder, shortForm, kPathBytes);
+    return ContainsFolder(text, folder) || (length > 0 && length < kPathBytes && ContainsFolder(text, shortForm));
+}
+
+/* A file goes when it still has the bytes the install gave it; one the user changed stays. */
+static int FileAsInstalled(const char *path, unsigned long size, unsigned long checksum)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned char chunk[65536];
+    unsigned long total = 0, sum = adler32(0L, Z_NULL, 0);
+    DWORD got = 0;
+    BOOL read;
+    while ((read = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0 && total <= size) {
+        sum = adler32(sum, chunk, got);
+        total += got;
+    }
+    CloseHandle(file);
+    return read && total == size && sum == checksum;
+}
+
+static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outcome)
+{
+    unsigned long size = 0, checksum = 0, attributes = 0;
+    int consumed = 0;
+    char path[kPathBytes];
+    if (sscanf(fields, "%lu\t%lx\t%lx\t%n", &size, &checksum, &attributes, &consumed) != 3 || !consumed ||
+        !JoinPath(path, folder, fields + consumed)) {
+        NoteStayed(outcome, fields);
+        return;
+    }
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!FileAsInstalled(path, size, checksum)) {
+        NoteStayed(outcome, path);
+        return;
+    }
+    ForceDelete(path);
+    Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
+}
+
+/* The target a shell link names; empty when it can't be read. */
+static void LinkTarget(const char *linkPath, char *target)
+{
+    target[0] = '\0';
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    WCHAR wide[kPathBytes];
+    if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kPathBytes))
+        return;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link)))) {
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            if (SUCCEEDED(file->Load(wide, STGM_READ)))
+                link->GetPath(target, kPathBytes, nullptr, SLGP_RAWPATH);
+            file->Release();
+        }
+        link->Release();
+    }
+}
+
+/* A shortcut goes when it still leads into the folder: another install may have saved its
+   own under the same name since. */
+static void RemoveShortcut(const char *folder, const char *linkPath, UninstallOutcome *outcome)
+{
+    if (GetFileAttributesA(linkPath) == INVALID_FILE_ATTRIBUTES)
+        return;
+    char target[kPathBytes];
+    LinkTarget(linkPath, target);
+    if (!NamesFolder(target, folder)) {
+        NoteStayed(outcome, linkPath);
+        return;
+    }
+    ForceDelete(linkPath);
+    Count(outcome, GetFileAttributesA(linkPath) == INVALID_FILE_ATTRIBUTES, linkPath);
+}
+
+static HKEY RootNamed(const char *name)
+{
+    if (strcmp(name, "HKCR") == 0)
+        return HKEY_CLASSES_ROOT;
+    if (strcmp(name, "HKLM") == 0)
+        return HKEY_LOCAL_MACHINE;
+    if (strcmp(name, "HKCU") == 0)
+        return HKEY_CURRENT_USER;
+    return nullptr;
+}
+
+/* Whether a text value of the key or of a key under it names the folder. */
+static int KeyNamesFolder(HKEY key, const char *folder)
+{
+    char name[256], value[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, valueLength = sizeof value - 1, type = 0;
+        LONG status = RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE *>(value),
+                                    &valueLength);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
+        value[valueLength] = '\0';
+        if (NamesFolder(value, folder))
+            return 1;
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return 0;
+        HKEY child;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS)
+            continue;
+        int names = KeyNamesFolder(child, folder);
+        RegCloseKey(child);
+        if (names)
+            return 1;
+    }
+}
+
+/* The system's tree deletion came late (Vista); a key with keys under it is emptied
+   first, deepest first. */
+static int DeleteKeyTree(HKEY parent, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(parent, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        return 0;
+    char name[256];
+    DWORD nameLength = sizeof name;
+    while (RegEnumKeyExA(key, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        if (!DeleteKeyTree(key, name))
+            break;
+        nameLength = sizeof name;
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(parent, path) == ERROR_SUCCESS;
+}
+
+static void RemoveKey(const char *folder, char *fields, UninstallOutcome *outcome)
+{
+    char *path = strchr(fields, '\t');
+    if (!path) {
+        NoteStayed(outcome, fields);
+        return;
+    }
+    *path++ = '\0';
+    HKEY root = RootNamed(fields), key;
+    if (!root || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    int ours = KeyNamesFolder(key, folder);
+    RegCloseKey(key);
+    if (!ours) {
+        NoteStayed(outcome, path);
+        return;
+    }
+    Count(outcome, DeleteKeyTree(root, path), path);
+}
+
+/* The line's kind and its fields; 0 for a line of no kind. */
+static int SplitLine(char *line, const char **kind, char **fields)
+{
+    char *tab = strchr(line, '\t');
+    if (!tab)
+        return 0;
+    *tab = '\0';
+    *kind = line;
+    *fields = tab + 1;
+    return 1;
+}
+
+static void RemoveItem(const char *folder, char *line, UninstallOutcome *outcome)
+{
+    const char *kind;
+    char *fields;
+    if (!SplitLine(line, &kind, &fields))
+        return;
+    if (strcmp(kind, "file") == 0)
+        RemoveFile(folder, fields, outcome);
+    else if (strcmp(kind, "shortcut") == 0)
+        RemoveShortcut(folder, fields, outcome);
+    else if (strcmp(kind, "key") == 0)
+        RemoveKey(folder, fields, outcome);
+}
+
+static void RemoveMadeFolder(char *line, UninstallOutcome *outcome)
+{
+    const char *kind;
+    char *path;
+    if (!SplitLine(line, &kind, &path) || strcmp(kind, "folder") != 0)
+        return;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    Count(outcome, RemoveDirectoryA(path) != 0, path);
+}
+
+/* The record's lines, each ended by its NUL in place of the line end; the count. */
+static int SplitLines(char *text, char **lines, int capacity)
+{
+    int count = 0;
+    for (char *line = text; *line && count < capacity;) {
+        char *end = line + strcspn(line, "\r\n");
+        char *next = end + strspn(end, "\r\n");
+        *end = '\0';
+        lines[count++] = line;
+        line = next;
+    }
+    return count;
+}
+
+static int ReadRecord(const char *path, char *text, DWORD capacity)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = 0;
+    BOOL read = ReadFile(file, text, capacity - 1, &got, nullptr);
+    CloseHandle(file);
+    text[read ? got : 0] = '\0';
+    return read && strncmp(text, "Tovra install record 1\r\n", 24) == 0;
+}
+
+static void RemoveListed(const char *folder, const char *recordPath, char **lines, int count,
+                         UninstallOutcome *outcome)
+{
+    HRESULT com = CoInitialize(nullptr);
+    for (int i = 1; i < count; ++i)
+        if (strncmp(lines[i], "folder\t", 7) != 0)
+            RemoveItem(folder, lines[i], outcome);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    ForceDelete(recordPath);
+    for (int i = count - 1; i > 0; --i)
+        RemoveMadeFolder(lines[i], outcome);
+}
+
+int UninstallRecorded(const char *folder, UninstallOutcome *outcome)
+{
+    outcome->removed = outcome->stayed = 0;
+    outcome->firstStayed[0] = '\0';
+    char recordPath[kPathBytes];
+    if (!JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME))
+        return 0;
+    char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kRecordBytesMost));
+    enum { kLinesMost = 4096 };
+    char **lines = static_cast<char **>(HeapAlloc(GetProcessHeap(), 0, kLinesMost * sizeof(char *)));
+    int done = 0;
+    if (text && lines && ReadRecord(recordPath, text, kRecordBytesMost)) {
+        RemoveListed(folder, recordPath, lines, SplitLines(text, lines, kLinesMost), outcome);
+        done = 1;
+    }
+    if (lines)
+        HeapFree(GetProcessHeap(), 0, lines);
+    if (text)
+        HeapFree(GetProcessHeap(), 0, text);
+    return done;
+}

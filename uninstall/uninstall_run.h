@@ -1,0 +1,26 @@
+/* Taking back what an install made, as its install record lists it, and nothing else:
+   a file the user changed since, a file the user put there, a shortcut or registry key
+   that another install has since taken over, all stay. */
+#ifndef TOVRA_UNINSTALL_RUN_H
+#define TOVRA_UNINSTALL_RUN_H
+
+#include <windows.h>
+
+#include "wizard/wizard_state.h"
+
+struct UninstallOutcome {
+    int removed;                    /* items taken away */
+    int stayed;                     /* items that stayed, the user's or failed */
+    char firstStayed[kPathBytes];   /* the first of them, for the report */
+};
+
+/* Removes what the record in folder lists: files, shortcuts, registry keys, then the
+   folders the install made, each only when empty; the record itself last. A failure on
+   one item does not stop the others. 0 when there is no record to go by. */
+int UninstallRecorded(const char *folder, UninstallOutcome *outcome);
+
+/* Whether text names folder or what lies in it, in either its long or its short form,
+   without regard to case. */
+int NamesFolder(const char *text, const char *folder);
+
+#endif
