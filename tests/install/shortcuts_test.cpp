@@ -86,6 +86,30 @@ TEST_F(ShortcutsTest, AReadOnlyOldLinkIsReplacedAndNoCopyStays)
     EXPECT_EQ(std::vector<std::string>{"Editor.lnk"}, NamesIn(install_, "*"));
 }
 
+// The shell reads a link it sees come, without letting it be deleted meanwhile; the link
+// is replaced once the reader lets go.
+TEST_F(ShortcutsTest, ALinkTheShellIsReadingIsReplacedOnceItLetsGo)
+{
+    std::string link = install_ + "\\Editor.lnk";
+    ASSERT_EQ(1, MakeShortcut("C:\\Old\\TVREdit.exe", link.c_str(), "Editor"));
+    HANDLE reader = CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    HANDLE letGo = CreateThread(
+        nullptr, 0, [](void *file) -> DWORD {
+            Sleep(400);
+            CloseHandle(file);
+            return 0;
+        },
+        reader, 0, nullptr);
+    ASSERT_NE(nullptr, letGo);
+    EXPECT_EQ(1, MakeShortcut("C:\\New\\TVREdit.exe", link.c_str(), "Editor"));
+    WaitForSingleObject(letGo, INFINITE);
+    CloseHandle(letGo);
+    EXPECT_EQ("C:\\New\\TVREdit.exe", ReadShortcut(link).target);
+    EXPECT_EQ(std::vector<std::string>{"Editor.lnk"}, NamesIn(install_, "*"));
+}
+
 TEST_F(ShortcutsTest, OnlyAFailureOfTheLastShortcutIsReported)
 {
     const ShortcutEntry firstFails[] = {{"no such folder\\First", "a.exe"}, {"Second", "b.exe"}, {nullptr, nullptr}};
