@@ -7,6 +7,8 @@ CMAKE_WIN := -DTOVRA_PAYLOAD_DIR=$(BUILD)/payload -DTOVRA_HOST_TOOLS=$(BUILD)/ho
 # What the installed-apps list shows of the product; the build's sample values when unset.
 CMAKE_WIN += $(if $(PRODUCT_VERSION),-DTOVRA_PRODUCT_VERSION="$(PRODUCT_VERSION)")
 CMAKE_WIN += $(if $(PUBLISHER),-DTOVRA_PUBLISHER="$(PUBLISHER)")
+# The sample set's uninstaller is built here; product data brings its own.
+CMAKE_WIN += -DTOVRA_OWN_UNINSTALLER=$(if $(PRODUCT_DATA),OFF,ON)
 
 .PHONY: all host win32 win64 deps run test test64 bench demo sign clean
 

@@ -22,25 +22,6 @@ void StartInstallRecord()
     gRecordItemCount = 0;
 }
 
-void CarryMadeFolders()
-{
-    char path[kPathBytes], line[kRecordItemBytes];
-    if (!JoinPath(path, gInstallFolder, TOVRA_INSTALL_RECORD_NAME))
-        return;
-    FILE *record = fopen(path, "rb");
-    if (!record)
-        return;
-    while (fgets(line, sizeof line, record)) {
-        line[strcspn(line, "\r\n")] = '\0';
-        if (strncmp(line, "folder\t", 7) != 0)
-            continue;
-        DWORD attributes = GetFileAttributesA(line + 7);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            NoteMadeFolder(line + 7);
-    }
-    fclose(record);
-}
-
 static int IsNoted(const char *line)
 {
     for (int i = 0; i < gRecordItemCount; ++i)
@@ -49,11 +30,8 @@ static int IsNoted(const char *line)
     return 0;
 }
 
-static int NoteItem(const char *kind, const char *first, const char *second)
+static int NoteLine(const char *line, int written)
 {
-    char line[kRecordItemBytes];
-    int written = second ? snprintf(line, sizeof line, "%s\t%s\t%s", kind, first, second)
-                         : snprintf(line, sizeof line, "%s\t%s", kind, first);
     if (written < 0 || written >= kRecordItemBytes)
         return 0;
     if (IsNoted(line))
@@ -64,19 +42,66 @@ static int NoteItem(const char *kind, const char *first, const char *second)
     return 1;
 }
 
+/* What an earlier record says the first install found stays true for the record of a
+   reinstall: the folders it made, the keys it made and the values it found. */
+static void CarryLine(const char *line)
+{
+    if (strncmp(line, "key\t", 4) == 0 || strncmp(line, "value\t", 6) == 0) {
+        NoteLine(line, int(strlen(line)));
+        return;
+    }
+    if (strncmp(line, "folder\t", 7) != 0)
+        return;
+    DWORD attributes = GetFileAttributesA(line + 7);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        NoteMadeFolder(line + 7);
+}
+
+void CarryEarlierRecord()
+{
+    char path[kPathBytes], line[kRecordItemBytes];
+    if (!JoinPath(path, gInstallFolder, TOVRA_INSTALL_RECORD_NAME))
+        return;
+    FILE *record = fopen(path, "rb");
+    if (!record)
+        return;
+    while (fgets(line, sizeof line, record)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        CarryLine(line);
+    }
+    fclose(record);
+}
+
 int NoteMadeFolder(const char *path)
 {
-    return NoteItem("folder", path, nullptr);
+    char line[kRecordItemBytes];
+    return NoteLine(line, snprintf(line, sizeof line, "folder\t%s", path));
 }
 
 int NoteShortcut(const char *path)
 {
-    return NoteItem("shortcut", path, nullptr);
+    char line[kRecordItemBytes];
+    return NoteLine(line, snprintf(line, sizeof line, "shortcut\t%s", path));
 }
 
 int NoteRegistryKey(const char *root, const char *path)
 {
-    return NoteItem("key", root, path);
+    char line[kRecordItemBytes];
+    return NoteLine(line, snprintf(line, sizeof line, "key\t%s\t%s", root, path));
+}
+
+int NoteRegistryValue(const char *root, const char *path, const char *name, const char *installed,
+                      const char *old)
+{
+    char line[kRecordItemBytes];
+    int named = snprintf(line, sizeof line, "value\t%s\t%s\t%s\t", root, path, name);
+    if (named < 0 || named >= kRecordItemBytes)
+        return 0;
+    /* A value an earlier install set keeps the old text that install found. */
+    for (int i = 0; i < gRecordItemCount; ++i)
+        if (strncmp(gRecordItems[i], line, size_t(named)) == 0)
+            return 1;
+    return NoteLine(line, snprintf(line, sizeof line, "value\t%s\t%s\t%s\t%s\t%s", root, path, name, installed, old));
 }
 
 void TopKeyOf(const char *path, char *top, int capacity)

@@ -9,10 +9,14 @@
      shortcut  <full path>                                  a shell link
      key       <root> <path>                                a registry key, root HKCR,
                                                             HKLM or HKCU
+     value     <root> <path> <name> <installed> <old>       a text value the install set
+                                                            in a key it did not make; old
+                                                            is empty when there was none
 
    size is in bytes, adler32 (zlib's, of the file's bytes) and attributes in eight hex
-   digits. Items stand in the order they were made: an uninstaller takes them back from the
-   last line up. A reinstall writes the record again. */
+   digits; a value's name is empty for the key's default value. Items stand in the order
+   they were made, the folders last, outermost first: an uninstaller takes them back from
+   the last line up. A reinstall writes the record again. */
 #ifndef TOVRA_INSTALL_RECORD_H
 #define TOVRA_INSTALL_RECORD_H
 
@@ -27,15 +31,18 @@ enum { kRecordItems = 128 };
 /* Forgets what an earlier run noted: each install run starts its record afresh. */
 void StartInstallRecord();
 
-/* The folders the record in the install folder lists, as far as they are still there: a
-   reinstall did not make them, but its record must still name them. */
-void CarryMadeFolders();
+/* What the record in the install folder says an earlier install made or found, for the
+   record of a reinstall: the folders it made (those still there), the registry keys and
+   the values it set with what they held before it. */
+void CarryEarlierRecord();
 
 /* Notes a folder, shortcut or registry key the run made; a key already noted is not
    noted twice. 0 when the record is full. */
 int NoteMadeFolder(const char *path);
 int NoteShortcut(const char *path);
 int NoteRegistryKey(const char *root, const char *path);
+int NoteRegistryValue(const char *root, const char *path, const char *name, const char *installed,
+                      const char *old);
 
 /* The registry key a written key path belongs to, as an uninstaller removes it: a class
    "CLSID\{...}" whole, else the path's first key. */

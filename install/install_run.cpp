@@ -214,7 +214,7 @@ static void MakeDesktopShortcuts()
 static void NoteMadeFolders()
 {
     StartInstallRecord();
-    CarryMadeFolders();
+    CarryEarlierRecord();
     char documents[kPathBytes];
     if (!gInstallFolderMade)
         return;

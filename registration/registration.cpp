@@ -110,6 +110,31 @@ static void ServerPath(char *path, const char *fileName)
 
 /* The editor's own file type. The open command quotes the path and the document: an
    unquoted path with a blank in it would start whatever program stands at the blank. */
+/* The text of a key's default value; empty when there is none. */
+static void DefaultText(const char *path, char *text, LONG capacity)
+{
+    text[0] = '\0';
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, path, text, &capacity) != ERROR_SUCCESS)
+        text[0] = '\0';
+}
+
+/* ".rtf" names the editor's type from now on; the record keeps what it named before, so
+   that an uninstall gives it back. */
+static void SetRtfType(const char *typeName)
+{
+    char old[kPathBytes];
+    HKEY key;
+    int existed = RegOpenKeyExA(HKEY_CLASSES_ROOT, ".rtf", 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (existed)
+        RegCloseKey(key);
+    DefaultText(".rtf", old, kPathBytes);
+    if (RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0) != ERROR_SUCCESS)
+        return;
+    if (!existed)
+        NoteClassesKey(".rtf");
+    NoteRegistryValue("HKCR", ".rtf", "", typeName, old);
+}
+
 static void RegisterEditorFileType()
 {
     const char *typeName = "TVREditor.Document";
@@ -125,8 +150,7 @@ static void RegisterEditorFileType()
     if (RegSetValueA(HKEY_CLASSES_ROOT, "TVREditor.Document\\shell\\open\\command", REG_SZ, command.text, 0) !=
         ERROR_SUCCESS)
         return;
-    if (RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0) == ERROR_SUCCESS)
-        NoteClassesKey(".rtf");
+    SetRtfType(typeName);
 }
 
 static void RegisterClass(const RegistrationArguments &arguments)

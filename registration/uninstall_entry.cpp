@@ -40,15 +40,17 @@ static int UninstallCommand(char *command)
 
 static int SetEntryValues(HKEY key, unsigned long kilobytes)
 {
-    char icon[kPathBytes], command[kPathBytes + 2];
+    char icon[kPathBytes], command[kPathBytes + 2], quiet[kPathBytes + 10];
     if (!JoinPath(icon, gInstallFolder, ProductName(kInstalledProduct, kExecutableFile, 0)) ||
         !UninstallCommand(command))
         return 0;
+    snprintf(quiet, sizeof quiet, "%s /quiet", command);
     return SetText(key, "DisplayName", ProductName(kInstalledProduct, kShortcutName, gSystemChineseVariant)) &&
            SetText(key, "DisplayIcon", icon) && SetText(key, "DisplayVersion", TOVRA_PRODUCT_VERSION) &&
            SetText(key, "Publisher", TOVRA_PUBLISHER) && SetText(key, "InstallLocation", gInstallFolder) &&
            SetNumber(key, "EstimatedSize", DWORD(kilobytes)) && SetNumber(key, "NoModify", 1) &&
-           SetNumber(key, "NoRepair", 1) && SetText(key, "UninstallString", command);
+           SetNumber(key, "NoRepair", 1) && SetText(key, "UninstallString", command) &&
+           SetText(key, "QuietUninstallString", quiet);
 }
 
 static int WriteEntryUnder(HKEY root, unsigned long kilobytes)

@@ -6,10 +6,14 @@
 //
 //   pack-payload DATA_DIR OUT_DIR     every payload of the program, OUT_DIR/<id>.z
 //   pack-payload --one IN OUT          one file, for test fixtures
+//   pack-payload --replace PAYLOAD_DIR ID FILE OUT_DIR
+//                                      FILE as payload ID, with an index to match
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -215,6 +219,51 @@ int PackAll(const std::string &dataDir, const std::string &outDir)
     return 0;
 }
 
+bool Inflate(const std::vector<unsigned char> &stream, std::vector<unsigned char> *bytes, unsigned long capacity)
+{
+    bytes->resize(capacity);
+    uLongf length = capacity;
+    if (uncompress(bytes->data(), &length, stream.data(), stream.size()) != Z_OK)
+        return false;
+    bytes->resize(length);
+    return true;
+}
+
+// A build's own file in place of one payload of the product data: FILE packed into
+// OUT_DIR/<identifier>.z, and beside it the index of PAYLOAD_DIR with that payload's
+// record made to match. The two executables each carry their own build of the file.
+int PackReplacement(const std::string &payloadDir, int identifier, const std::string &in, const std::string &outDir)
+{
+    std::string out = outDir + "/" + std::to_string(identifier) + ".z";
+    std::string indexName = "/" + std::to_string(IDR_PAYLOAD_INDEX) + ".z";
+    std::vector<unsigned char> stream, indexStream, index;
+    struct stat product;
+    if (!PackFile(in, out, 0, TOVRA_SCRATCH_BYTES) || !ReadFile(out, &stream) || stat(in.c_str(), &product) != 0 ||
+        !ReadFile(payloadDir + indexName, &indexStream) ||
+        !Inflate(indexStream, &index, TOVRA_PAYLOAD_INDEX_CAPACITY)) {
+        std::fprintf(stderr, "pack-payload: cannot replace payload %d with %s\n", identifier, in.c_str());
+        return 1;
+    }
+    bool found = false;
+    for (size_t at = 0; at + TOVRA_PAYLOAD_RECORD_BYTES <= index.size(); at += TOVRA_PAYLOAD_RECORD_BYTES) {
+        unsigned long recorded = index[at] | index[at + 1] << 8 | index[at + 2] << 16 |
+                                 static_cast<unsigned long>(index[at + 3]) << 24;
+        if (recorded != static_cast<unsigned long>(identifier))
+            continue;
+        std::vector<unsigned char> words;
+        PutWord(&words, crc32(0L, stream.data(), static_cast<uInt>(stream.size())));
+        PutWord(&words, static_cast<unsigned long>(product.st_size));
+        std::copy(words.begin(), words.end(), index.begin() + at + 4);
+        found = true;
+    }
+    std::vector<unsigned char> packed;
+    if (!found || !Deflate(index, &packed) || !WriteFile(outDir + indexName, packed.data(), packed.size())) {
+        std::fprintf(stderr, "pack-payload: payload %d is not in the index of %s\n", identifier, payloadDir.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -223,6 +272,9 @@ int main(int argc, char **argv)
         return PackFile(argv[2], argv[3], 0, TOVRA_SCRATCH_BYTES) ? 0 : 1;
     if (argc == 3)
         return PackAll(argv[1], argv[2]);
-    std::fprintf(stderr, "usage: pack-payload DATA_DIR OUT_DIR | pack-payload --one IN OUT\n");
+    if (argc == 6 && std::string(argv[1]) == "--replace")
+        return PackReplacement(argv[2], std::atoi(argv[3]), argv[4], argv[5]);
+    std::fprintf(stderr, "usage: pack-payload DATA_DIR OUT_DIR | pack-payload --one IN OUT | "
+                         "pack-payload --replace PAYLOAD_DIR ID FILE OUT_DIR\n");
     return 2;
 }

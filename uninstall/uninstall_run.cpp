@@ -186,24 +186,65 @@ static int DeleteKeyTree(HKEY parent, const char *path)
     return RegDeleteKeyA(parent, path) == ERROR_SUCCESS;
 }
 
+static int IsEmptyKey(HKEY key)
+{
+    DWORD keys = 0, values = 0;
+    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
+           keys == 0 && values == 0;
+}
+
+/* The next tab-ended field of fields, ended in place; null when there is none. */
+static char *NextField(char **fields)
+{
+    if (!*fields)
+        return nullptr;
+    char *field = *fields, *tab = strchr(field, '\t');
+    if (tab)
+        *tab = '\0';
+    *fields = tab ? tab + 1 : nullptr;
+    return field;
+}
+
+/* A key goes when it still names the folder, or when nothing is left in it. */
 static void RemoveKey(const char *folder, char *fields, UninstallOutcome *outcome)
 {
-    char *path = strchr(fields, '\t');
-    if (!path) {
-        NoteStayed(outcome, fields);
+    const char *rootName = NextField(&fields), *path = NextField(&fields);
+    HKEY root = rootName ? RootNamed(rootName) : nullptr, key;
+    if (!root || !path || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    }
-    *path++ = '\0';
-    HKEY root = RootNamed(fields), key;
-    if (!root || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    int ours = KeyNamesFolder(key, folder);
+    int ours = IsEmptyKey(key) || KeyNamesFolder(key, folder);
     RegCloseKey(key);
     if (!ours) {
         NoteStayed(outcome, path);
         return;
     }
     Count(outcome, DeleteKeyTree(root, path), path);
+}
+
+/* A value the install set gets back what it held before, while it still holds what the
+   install set; another program may have set it since. */
+static void RestoreValue(char *fields, UninstallOutcome *outcome)
+{
+    const char *rootName = NextField(&fields), *path = NextField(&fields), *name = NextField(&fields);
+    const char *installed = NextField(&fields), *old = NextField(&fields);
+    HKEY root = rootName ? RootNamed(rootName) : nullptr, key;
+    if (!root || !old || RegOpenKeyExA(root, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    char now[1024];
+    DWORD size = sizeof now - 1, type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(now), &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
+        now[size] = '\0';
+        if (strcmp(now, installed) != 0)
+            NoteStayed(outcome, path);
+        else if (old[0])
+            Count(outcome, RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(old),
+                                          DWORD(strlen(old) + 1)) == ERROR_SUCCESS, path);
+        else
+            Count(outcome, RegDeleteValueA(key, name) == ERROR_SUCCESS, path);
+    }
+    RegCloseKey(key);
 }
 
 /* The line's kind and its fields; 0 for a line of no kind. */
@@ -230,6 +271,8 @@ static void RemoveItem(const char *folder, char *line, UninstallOutcome *outcome
         RemoveShortcut(folder, fields, outcome);
     else if (strcmp(kind, "key") == 0)
         RemoveKey(folder, fields, outcome);
+    else if (strcmp(kind, "value") == 0)
+        RestoreValue(fields, outcome);
 }
 
 static void RemoveMadeFolder(char *line, UninstallOutcome *outcome)
@@ -274,7 +317,7 @@ static void RemoveListed(const char *folder, const char *recordPath, char **line
                          UninstallOutcome *outcome)
 {
     HRESULT com = CoInitialize(nullptr);
-    for (int i = 1; i < count; ++i)
+    for (int i = count - 1; i > 0; --i)
         if (strncmp(lines[i], "folder\t", 7) != 0)
             RemoveItem(folder, lines[i], outcome);
     if (SUCCEEDED(com))

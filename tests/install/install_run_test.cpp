@@ -429,6 +429,7 @@ TEST_F(InstallRunTest, AFailedOptionalRowIsPassedOver)
 TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsList)
 {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, "rtf.before.test", 0));
     ASSERT_TRUE(CreateDirectoryA(PathOf("doc").c_str(), nullptr));
     gInstallFolderMade = 1;
     gVersion6Flag = 1;
@@ -471,6 +472,8 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
     EXPECT_TRUE(listed("key\tHKCR\tTVREditor.Document"));
     EXPECT_TRUE(listed("key\tHKCR\tCLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}"));
     EXPECT_TRUE(listed("key\tHKLM\t" TOVRA_UNINSTALL_KEY));
+    const std::string rtfValue = "value\tHKCR\t.rtf\t\tTVREditor.Document\trtf.before.test";
+    EXPECT_TRUE(listed(rtfValue)) << "what .rtf named before";
 
     EXPECT_EQ("Tovra Smart Editor", EntryText("DisplayName"));
     EXPECT_EQ(PathOf("TVREdit.exe"), EntryText("DisplayIcon"));
@@ -478,6 +481,7 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
     EXPECT_EQ(TOVRA_PUBLISHER, EntryText("Publisher"));
     EXPECT_EQ(folder_, EntryText("InstallLocation"));
     EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\"", EntryText("UninstallString"));
+    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\" /quiet", EntryText("QuietUninstallString"));
     EXPECT_EQ(kilobytes, EntryNumber("EstimatedSize"));
     EXPECT_EQ(1u, EntryNumber("NoModify"));
     EXPECT_EQ(1u, EntryNumber("NoRepair"));
@@ -487,6 +491,8 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
     std::vector<std::string> again = RecordLines(folder_);
     EXPECT_EQ(lines.size(), again.size());
     EXPECT_EQ(folders, std::vector<std::string>(again.end() - 3, again.end()));
+    EXPECT_NE(again.end(), std::find(again.begin(), again.end(), rtfValue)) << "not what the first install set";
+    RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, "rtffile", 0);
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
 }

@@ -122,7 +122,35 @@ TEST_F(UninstallRunTest, WhatTheUserChangedOrAddedAndWhatAnotherInstallTookOverS
     EXPECT_FALSE(FileExists(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME));
     // The changed word base, the other key and shortcut, and the three folders not empty.
     EXPECT_EQ(6, outcome.stayed);
-    EXPECT_EQ(folder_ + "\\CiZuFlat.igb", outcome.firstStayed);
+    EXPECT_EQ(group_ + "\\Editor.lnk", outcome.firstStayed) << "taken back from the last line up";
+}
+
+// A value the install set in a key it found gets its old text back; a key it made goes
+// once its value is taken; a value another program set since stays.
+TEST_F(UninstallRunTest, ValuesGetTheirOldTextBackWhileTheyHoldTheInstalledOne)
+{
+    const std::string found = "Software\\Tovra Uninstall Test\\.found", made = "Software\\Tovra Uninstall Test\\.made",
+                      changed = "Software\\Tovra Uninstall Test\\.changed";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, found.c_str(), REG_SZ, "TVREditor.Document", 0));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, made.c_str(), REG_SZ, "TVREditor.Document", 0));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CURRENT_USER, changed.c_str(), REG_SZ, "another.type", 0));
+    record_ += "value\tHKCU\t" + found + "\t\tTVREditor.Document\tfoundtype\r\n";
+    record_ += "key\tHKCU\t" + made + "\r\n";
+    record_ += "value\tHKCU\t" + made + "\t\tTVREditor.Document\t\r\n";
+    record_ += "value\tHKCU\t" + changed + "\t\tTVREditor.Document\toldtype\r\n";
+    Folders();
+
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    char text[64] = "";
+    LONG size = sizeof text;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, found.c_str(), text, &size));
+    EXPECT_STREQ("foundtype", text);
+    EXPECT_FALSE(KeyExists(made.c_str()));
+    size = sizeof text;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, changed.c_str(), text, &size));
+    EXPECT_STREQ("another.type", text);
+    EXPECT_EQ(changed, outcome.firstStayed);
 }
 
 TEST_F(UninstallRunTest, WithoutARecordNothingIsTouched)
