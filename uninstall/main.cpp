@@ -83,7 +83,7 @@ static void ReportOutcome(const UninstallOutcome &outcome)
         ShowMessage("拓沃智能编辑器已经卸载。", english, kMessageOk, nullptr);
         return;
     }
-    snprintf(chinese, sizeof chinese, "卸载完毕，有 %d 项留下，例如：%s", outcome.stayed, outcome.firstStayed);
+    snprintf(chinese, sizeof chinese, "卸载完毕，有 %d 项留下。", outcome.stayed);
     snprintf(english, sizeof english, "Removed; %d item(s) stayed, such as %s", outcome.stayed, outcome.firstStayed);
     ShowMessage(chinese, english, kMessageOk, nullptr);
 }

@@ -206,24 +206,38 @@ static char *NextField(char **fields)
     return field;
 }
 
-/* A key goes when it still names the folder, or when nothing is left in it. */
-static void RemoveKey(const char *folder, char *fields, UninstallOutcome *outcome)
+/* Which of the record's three passes an item is taken back in: files, shortcuts and the
+   keys that name the folder first, then the values set in keys the install found, then
+   the keys left over, which go only when nothing is left in them. */
+enum Pass { kPassItems = 0, kPassValues = 1, kPassLeftKeys = 2 };
+
+static void RemoveKey(const char *folder, char *fields, int pass, UninstallOutcome *outcome)
 {
     const char *rootName = NextField(&fields), *path = NextField(&fields);
     HKEY root = rootName ? RootNamed(rootName) : nullptr, key;
     if (!root || !path || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    int ours = IsEmptyKey(key) || KeyNamesFolder(key, folder);
+    int goes = pass == kPassItems ? KeyNamesFolder(key, folder) : IsEmptyKey(key);
     RegCloseKey(key);
-    if (!ours) {
+    if (goes)
+        Count(outcome, DeleteKeyTree(root, path), path);
+    else if (pass == kPassLeftKeys)
         NoteStayed(outcome, path);
-        return;
-    }
-    Count(outcome, DeleteKeyTree(root, path), path);
+}
+
+/* A class that another install still registers: a value naming it stays. */
+static int NamesRegisteredClass(HKEY root, const char *text)
+{
+    HKEY key;
+    if (root != HKEY_CLASSES_ROOT || !text[0] || RegOpenKeyExA(root, text, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
 }
 
 /* A value the install set gets back what it held before, while it still holds what the
-   install set; another program may have set it since. */
+   install set (another program may have set it since) and names no class that another
+   install still has. */
 static void RestoreValue(char *fields, UninstallOutcome *outcome)
 {
     const char *rootName = NextField(&fields), *path = NextField(&fields), *name = NextField(&fields);
@@ -236,7 +250,7 @@ static void RestoreValue(char *fields, UninstallOutcome *outcome)
     if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(now), &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         now[size] = '\0';
-        if (strcmp(now, installed) != 0)
+        if (strcmp(now, installed) != 0 || NamesRegisteredClass(root, installed))
             NoteStayed(outcome, path);
         else if (old[0])
             Count(outcome, RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(old),
@@ -247,40 +261,32 @@ static void RestoreValue(char *fields, UninstallOutcome *outcome)
     RegCloseKey(key);
 }
 
-/* The line's kind and its fields; 0 for a line of no kind. */
-static int SplitLine(char *line, const char **kind, char **fields)
-{
-    char *tab = strchr(line, '\t');
-    if (!tab)
-        return 0;
-    *tab = '\0';
-    *kind = line;
-    *fields = tab + 1;
-    return 1;
-}
+enum { kRecordLineBytes = 2048 };
 
-static void RemoveItem(const char *folder, char *line, UninstallOutcome *outcome)
+/* Takes back one item of the record in its pass; the line itself stays as it is. */
+static void RemoveItem(const char *folder, const char *recordLine, int pass, UninstallOutcome *outcome)
 {
-    const char *kind;
-    char *fields;
-    if (!SplitLine(line, &kind, &fields))
+    char line[kRecordLineBytes];
+    snprintf(line, sizeof line, "%s", recordLine);
+    char *fields = line;
+    const char *kind = NextField(&fields);
+    if (!fields)
         return;
-    if (strcmp(kind, "file") == 0)
-        RemoveFile(folder, fields, outcome);
-    else if (strcmp(kind, "shortcut") == 0)
-        RemoveShortcut(folder, fields, outcome);
-    else if (strcmp(kind, "key") == 0)
-        RemoveKey(folder, fields, outcome);
-    else if (strcmp(kind, "value") == 0)
+    if (strcmp(kind, "key") == 0)
+        RemoveKey(folder, fields, pass, outcome);
+    else if (pass == kPassValues && strcmp(kind, "value") == 0)
         RestoreValue(fields, outcome);
+    else if (pass == kPassItems && strcmp(kind, "file") == 0)
+        RemoveFile(folder, fields, outcome);
+    else if (pass == kPassItems && strcmp(kind, "shortcut") == 0)
+        RemoveShortcut(folder, fields, outcome);
 }
 
-static void RemoveMadeFolder(char *line, UninstallOutcome *outcome)
+static void RemoveMadeFolder(const char *line, UninstallOutcome *outcome)
 {
-    const char *kind;
-    char *path;
-    if (!SplitLine(line, &kind, &path) || strcmp(kind, "folder") != 0)
+    if (strncmp(line, "folder\t", 7) != 0)
         return;
+    const char *path = line + 7;
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
@@ -317,9 +323,9 @@ static void RemoveListed(const char *folder, const char *recordPath, char **line
                          UninstallOutcome *outcome)
 {
     HRESULT com = CoInitialize(nullptr);
-    for (int i = count - 1; i > 0; --i)
-        if (strncmp(lines[i], "folder\t", 7) != 0)
-            RemoveItem(folder, lines[i], outcome);
+    for (int pass = kPassItems; pass <= kPassLeftKeys; ++pass)
+        for (int i = count - 1; i > 0; --i)
+            RemoveItem(folder, lines[i], pass, outcome);
     if (SUCCEEDED(com))
         CoUninitialize();
     ForceDelete(recordPath);
