@@ -130,7 +130,105 @@ void CopyShortcut(const std::string &link, const std::string &destination, const
         CopyFileA(link.c_str(), (destination + "\\" + name).c_str(), FALSE);
 }
 
+const char kInstalledAppsList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::string ValueData(DWORD type, const BYTE *data, DWORD size)
+{
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        return std::string(reinterpret_cast<const char *>(data), strnlen(reinterpret_cast<const char *>(data), size));
+    std::string hex;
+    char pair[4];
+    for (DWORD i = 0; i < size; ++i) {
+        snprintf(pair, sizeof pair, "%02x", data[i]);
+        hex += pair;
+    }
+    return hex;
+}
+
+// Every key and value of the tree at path, one line each; nothing when it is not there.
+void AddTree(std::set<std::string> *lines, HKEY root, const std::string &rootName, const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    lines->insert(rootName + "\\" + path);
+    char name[256];
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, size = DWORD(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        lines->insert(rootName + "\\" + path + "|" + name + "|" + std::to_string(type) + "|" +
+                      ValueData(type, data.data(), size));
+    }
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string &child : children)
+        AddTree(lines, root, rootName, path + "\\" + child);
+}
+
+// The names of the keys right under path.
+void AddKeyNames(std::set<std::string> *lines, HKEY root, const std::string &prefix, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        lines->insert(prefix + name);
+    }
+    RegCloseKey(key);
+}
+
+void AddFiles(std::set<std::string> *lines, const std::string &folder, const std::string &shown)
+{
+    for (const std::string &name : NamesIn(folder)) {
+        std::string path = folder + "\\" + name;
+        lines->insert("file " + shown + "\\" + name);
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            AddFiles(lines, path, shown + "\\" + name);
+    }
+}
+
 } // namespace
+
+std::set<std::string> SystemSnapshot()
+{
+    std::set<std::string> lines;
+    AddKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\", "");
+    AddKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\CLSID\\", "CLSID");
+    for (const char *key : kRegisteredKeys)
+        AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", key);
+    AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", ".rtf");
+    AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", "rtffile");
+    AddTree(&lines, HKEY_LOCAL_MACHINE, "HKLM", kInstalledAppsList);
+    AddTree(&lines, HKEY_CURRENT_USER, "HKCU", kInstalledAppsList);
+    AddFiles(&lines, ShellFolder(CSIDL_PROGRAMS), "Programs");
+    AddFiles(&lines, ShellFolder(CSIDL_DESKTOPDIRECTORY), "Desktop");
+    return lines;
+}
+
+std::string SnapshotDifference(const std::set<std::string> &before, const std::set<std::string> &after)
+{
+    std::string difference;
+    for (const std::string &line : before)
+        if (!after.count(line))
+            difference += "\n  gone: " + line;
+    for (const std::string &line : after)
+        if (!before.count(line))
+            difference += "\n  new:  " + line;
+    return difference;
+}
 
 int SystemNameColumn()
 {

@@ -27,6 +27,13 @@ std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int lan
 
 // The program group with its two shortcuts into folder, named in the column of column.
 void ExpectProgramGroup(const std::string &folder, int column);
+// What an uninstall must leave as it found it: the names of the classes' keys and of the
+// registered classes, the trees of the keys an install writes, the installed-apps lists,
+// and the files of the Start menu's programs and of the desktop; one line each.
+std::set<std::string> SystemSnapshot();
+// The lines of one snapshot that the other lacks, for a failure message.
+std::string SnapshotDifference(const std::set<std::string> &before, const std::set<std::string> &after);
+
 // The installed-apps entry names the folder and its uninstaller, and the install record
 // is there.
 void ExpectInstalledAppsEntry(const std::string &folder, int column);

@@ -1,0 +1,173 @@
+// The uninstaller as the system starts it from the installed-apps list: it takes back
+// what the install made, leaves what the user made or changed and what a later install
+// owns, and changes nothing when the user cancels.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "install/manifest.h"
+#include "registration/uninstall_entry.h"
+#include "scenario.h"
+#include "test_folder.h"
+
+namespace {
+
+const char kUninstallQuestionChinese[] = "确实要卸载拓沃智能编辑器及其全部组件吗？";
+const char kUninstallQuestionEnglish[] = "Remove Tovra Smart Editor and all of its components?";
+const char kUninstalledChinese[] = "拓沃智能编辑器已经卸载。";
+const char kUninstalledEnglish[] = "Tovra Smart Editor has been removed.";
+
+std::string UninstallCommand()
+{
+    char text[1024] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, "UninstallString", RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+// Starts a command line as the system starts an uninstall command.
+bool StartCommand(SetupProcess *process, const std::string &command)
+{
+    std::string line = command;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process->info)) {
+        fprintf(stderr, "e2e: cannot start %s (error %lu)\n", command.c_str(), GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// The copy the uninstaller started in the temporary folder to do the removing.
+bool FindCopy(const SetupProcess &uninstaller, SetupProcess *copy)
+{
+    DWORD found = 0;
+    WaitUntil(
+        [&uninstaller, &found] {
+            for (const auto &child : ChildrenOf(uninstaller.info.dwProcessId))
+                if (_strnicmp(child.second.c_str(), "tvu", 3) == 0)
+                    found = child.first;
+            return found != 0;
+        },
+        ScaledWait(kPageWait));
+    if (!found)
+        return false;
+    copy->info.dwProcessId = found;
+    copy->info.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, found);
+    return copy->info.hProcess != nullptr;
+}
+
+std::set<std::string> Contents(const std::string &folder)
+{
+    std::set<std::string> names;
+    for (const std::string &name : NamesIn(folder))
+        names.insert(name);
+    return names;
+}
+
+class UninstallScenario : public SetupScenario {
+protected:
+    void TearDown() override
+    {
+        EndSetup(&uninstaller_);
+        EndSetup(&copy_);
+        SetupScenario::TearDown();
+    }
+    void Install(const std::string &folder)
+    {
+        Start();
+        StartInstallInto(folder);
+        FinishSuccessfulInstall(IDCANCEL);
+        ExpectExitCode(0);
+        EndSetup(&setup_);
+    }
+    // Starts the uninstaller by command and answers its question.
+    void Uninstall(const std::string &command, int answer)
+    {
+        ASSERT_TRUE(StartCommand(&uninstaller_, command));
+        ShownMessage question;
+        ASSERT_TRUE(WaitForMessage(&uninstaller_, &question, kPageWait)) << "the uninstaller asks nothing";
+        ExpectMessage(question, kUninstallQuestionChinese, kUninstallQuestionEnglish, {IDOK, IDCANCEL});
+        ASSERT_TRUE(ClickAnswer(question, answer));
+        EXPECT_EQ(0, WaitForExit(&uninstaller_, kExitWait));
+    }
+    // The copy's report, answered; its exit code.
+    ShownMessage Report()
+    {
+        ShownMessage report;
+        [&] {
+            ASSERT_TRUE(FindCopy(uninstaller_, &copy_)) << "no copy took over the removing";
+            ASSERT_TRUE(WaitForMessage(&copy_, &report, kInstallWait)) << "no report came";
+        }();
+        return report;
+    }
+    void CloseReport(const ShownMessage &report)
+    {
+        ASSERT_TRUE(ClickAnswer(report, IDOK));
+        EXPECT_EQ(0, WaitForExit(&copy_, kExitWait));
+    }
+
+    SetupProcess uninstaller_, copy_;
+};
+
+// Everything the install made goes; a document the user put in doc\ and a file the user
+// changed stay, and so do the folders that hold them.
+TEST_F(UninstallScenario, TakesBackWhatTheInstallMadeAndLeavesTheUsersFiles)
+{
+    const std::string folder = Folder("Tovra_Editor", false);
+    const std::set<std::string> before = SystemSnapshot();
+    Install(folder);
+    ASSERT_TRUE(WriteWholeFile(folder + "\\doc\\letter.rtf", "{\\rtf1 the user's letter}"));
+    const std::string tips = folder + "\\tips.txt";
+    SetFileAttributesA(tips.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteWholeFile(tips, ReadWholeFile(tips) + "a line of the user's\r\n"));
+
+    Uninstall(UninstallCommand(), IDOK);
+    ShownMessage report = Report();
+    ASSERT_TRUE(report.dialog);
+    ExpectMessage(report, "卸载完毕，有 3 项留下。", "Removed; 3 item(s) stayed, such as " + tips, {IDOK});
+    CloseReport(report);
+
+    EXPECT_EQ((std::set<std::string>{"doc", "tips.txt"}), Contents(folder));
+    EXPECT_EQ((std::set<std::string>{"letter.rtf"}), Contents(folder + "\\doc"));
+    const std::set<std::string> after = SystemSnapshot();
+    EXPECT_TRUE(before == after) << SnapshotDifference(before, after);
+}
+
+// Cancel at the question: nothing changes and no copy is started.
+TEST_F(UninstallScenario, CancelAtTheQuestionChangesNothing)
+{
+    const std::string folder = Folder("Tovra_Editor", false);
+    Install(folder);
+    const std::set<std::string> installed = SystemSnapshot(), files = Contents(folder);
+    Uninstall(UninstallCommand(), IDCANCEL);
+    EXPECT_TRUE(ChildrenOf(uninstaller_.info.dwProcessId).empty());
+    EXPECT_EQ(files, Contents(folder));
+    const std::set<std::string> after = SystemSnapshot();
+    EXPECT_TRUE(installed == after) << SnapshotDifference(installed, after);
+}
+
+// A second install into another folder owns the shortcuts, the registration and the
+// installed-apps entry; uninstalling the first takes its folder and leaves those.
+TEST_F(UninstallScenario, UninstallingAnEarlierInstallLeavesWhatALaterOneOwns)
+{
+    const std::string first = Folder("First Editor", false), second = Folder("Second Editor", false);
+    Install(first);
+    Install(second);
+    const std::set<std::string> installed = SystemSnapshot();
+    Uninstall("\"" + first + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\"", IDOK);
+    ShownMessage report = Report();
+    ASSERT_TRUE(report.dialog);
+    EXPECT_EQ(0u, report.english.rfind("Removed; ", 0)) << report.english;
+    CloseReport(report);
+
+    EXPECT_FALSE(FileExists(first));
+    const std::set<std::string> after = SystemSnapshot();
+    EXPECT_TRUE(installed == after) << SnapshotDifference(installed, after);
+    ExpectInstalled(second, '0', 0, true);
+}
+
+} // namespace
