@@ -117,7 +117,7 @@ static void RegisterEditorFileType()
     RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0);
 }
 
-static void RegisterClass(const RegistrationArguments &arguments)
+static void RegisterDocumentClass(const RegistrationArguments &arguments)
 {
     if (ApplyTemplateList(kClassEntryList, arguments, 0))
         ApplyTemplateList(kServerEntryList, arguments, 1);
@@ -159,7 +159,7 @@ void RegisterDocumentTypes()
                                           devudServer, "DeVud Document", "DeVud Document", "DeVud", nullptr,
                                           nullptr}};
     RegisterEditorFileType();
-    RegisterClass(editor);
+    RegisterDocumentClass(editor);
     RegisterRtfEntries(editor);
-    RegisterClass(devud);
+    RegisterDocumentClass(devud);
 }
