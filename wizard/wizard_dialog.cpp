@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "foundation/code_page.h"
 #include "install/payload.h"
 #include "wizard/install_trigger.h"
 #include "wizard/message_dialog.h"
@@ -11,7 +12,7 @@
 
 HWND OpenWizard(void)
 {
-    gPageNumber = 0;
+    gPageNumber = kFolderPage;
     gWizardIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_WIZARD));
     gMainWindow = CreateDialogParamA(gInstance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDialogProc, 0);
     return gMainWindow;
@@ -125,8 +126,7 @@ static int LoadAgreementText(HWND dialog, int identifier)
 {
     char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kAgreementCapacity));
     if (!text) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish],
-                    kMessageOk, gMainWindow);
+        ShowOutOfMemory(gMainWindow);
         return 0;
     }
     unsigned long length = 0;
@@ -177,15 +177,15 @@ void SetUpPage(HWND dialog, int page)
         ShowWindow(GetDlgItem(dialog, english ? IDC_AGREEMENT_ENGLISH : IDC_AGREEMENT_CHINESE), SW_SHOW);
     }
     /* While installing and when finished, Back keeps the state the install gave it. */
-    if (gPageNumber >= 0 && gPageNumber < kPageInstalling)
-        ShowBack(dialog, page != 0);
+    if (gPageNumber >= kFolderPage && gPageNumber < kPageInstalling)
+        ShowBack(dialog, page != kFolderPage);
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
 }
 
 static void GoBack(HWND dialog)
 {
-    if (gPageNumber <= 0)
+    if (gPageNumber <= kFolderPage)
         return;
     --gPageNumber;
     SetUpPage(dialog, gPageNumber);
@@ -194,8 +194,8 @@ static void GoBack(HWND dialog)
 /* Every arrival on the display check from the folder page starts without an answer. */
 static void LeaveFolderPage(HWND dialog)
 {
-    gPageNumber = 1;
-    SetUpPage(dialog, 1);
+    gPageNumber = kDisplayCheckPage;
+    SetUpPage(dialog, kDisplayCheckPage);
     CheckDlgButton(dialog, IDC_DISPLAY_YES, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_DISPLAY_NO, BST_UNCHECKED);
 }
@@ -209,9 +209,9 @@ static void LeaveDisplayCheckPage(HWND dialog)
         ShowMessage("请您回答提问.", "Please select a choice.", kMessageOk, dialog);
         return;
     }
-    /* The agreement opens in English unless a Chinese interface was chosen. */
-    int language = gForcedLanguage;
-    if (language != 1 && language != 2 && language != 4 && language != 5)
+    /* The agreement opens in English unless a Chinese interface was chosen (the language
+       numbers are the script codes). */
+    if (IsNotDoubleByteScript(gForcedLanguage))
         CheckDlgButton(dialog, IDC_SHOW_ENGLISH, BST_CHECKED);
     gPageNumber = kAgreementPage;
     SetUpPage(dialog, kAgreementPage);
@@ -228,10 +228,10 @@ static void StartInstall(HWND dialog)
 static void GoNext(HWND dialog)
 {
     switch (gPageNumber) {
-    case 0:
+    case kFolderPage:
         LeaveFolderPage(dialog);
         break;
-    case 1:
+    case kDisplayCheckPage:
         LeaveDisplayCheckPage(dialog);
         break;
     case kAgreementPage:
