@@ -44,6 +44,16 @@ static void FillLanguageList(HWND dialog)
     SendMessageA(list, CB_SETCURSEL, 0, 0);
 }
 
+/* The closed box's selection field (item -1) is as high as the list's items. Answering
+   its measure message is not enough: the box asks once, while the dialog is being made,
+   and under Wine the WM_SETFONT the dialog manager sends right after puts the field back
+   to the font's height (17 for the template's font), which cuts the bottom rows off the
+   selection's Chinese. Set once the dialog stands, the height holds on Windows and Wine. */
+static void SizeLanguageSelectionField(HWND dialog)
+{
+    SendMessageA(GetDlgItem(dialog, IDC_LANGUAGE_LIST), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kListItemHeight);
+}
+
 static void ShowBack(HWND dialog, int shown)
 {
     HWND back = GetDlgItem(dialog, IDC_BACK);
@@ -61,6 +71,7 @@ static void InitWizard(HWND dialog)
     CheckDlgButton(dialog, IDC_DESKTOP_ICON, BST_CHECKED);
     ShowBack(dialog, 0);
     FillLanguageList(dialog);
+    SizeLanguageSelectionField(dialog);
     SubclassCheckBox(GetDlgItem(dialog, IDC_DESKTOP_ICON));
     SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_YES));
     SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_NO));
