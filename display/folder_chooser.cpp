@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <direct.h>
+#include <dlgs.h>
 #include <string.h>
 
 #include "foundation/path_text.h"
@@ -10,7 +11,7 @@
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
-enum { kFileBufferCapacity = 128, kFolderListId = 1121 };
+enum { kFileBufferCapacity = 128 };
 static const char kChooserCaption[] = "Choose Destination Directory";
 
 /* The system titles the dialog "Open File" over the template's caption, which tells the
@@ -20,8 +21,8 @@ static BOOL InitChooser(HWND dialog)
 {
     SetWindowTextA(dialog, kChooserCaption);
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    SetWindowLongA(cancel, GWL_STYLE, GetWindowLongA(cancel, GWL_STYLE) | BS_OWNERDRAW);
-    SetFocus(GetDlgItem(dialog, kFolderListId));
+    SetWindowLongPtrA(cancel, GWL_STYLE, GetWindowLongPtrA(cancel, GWL_STYLE) | BS_OWNERDRAW);
+    SetFocus(GetDlgItem(dialog, lst2)); /* the folder list */
     return TRUE;
 }
 

@@ -227,8 +227,7 @@ int InstallRun()
 {
     void *chunk = HeapAlloc(GetProcessHeap(), 0, kInflateChunkBytes);
     if (!chunk) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
-                    gMainWindow);
+        ShowOutOfMemory(gMainWindow);
         return 0;
     }
     ShowProgress();

@@ -1,7 +1,6 @@
 #include "install/manifest.h"
 
 enum { RO_H, RO, H, NONE };
-enum { REQUIRED = kRequiredRow, OPTIONAL = kOptionalRow, WORD_BASE = kWordBaseRow };
 
 static constexpr unsigned char ReadOnlyOf(int attributes) { return attributes == RO_H || attributes == RO; }
 static constexpr unsigned char HiddenOf(int attributes) { return attributes == RO_H || attributes == H; }

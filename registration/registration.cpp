@@ -153,7 +153,7 @@ static void RegisterEditorFileType()
     SetRtfType(typeName);
 }
 
-static void RegisterClass(const RegistrationArguments &arguments)
+static void RegisterDocumentClass(const RegistrationArguments &arguments)
 {
     if (ApplyTemplateList(kClassEntryList, arguments, 0))
         ApplyTemplateList(kServerEntryList, arguments, 1);
@@ -195,7 +195,7 @@ void RegisterDocumentTypes()
                                           devudServer, "DeVud Document", "DeVud Document", "DeVud", nullptr,
                                           nullptr}};
     RegisterEditorFileType();
-    RegisterClass(editor);
+    RegisterDocumentClass(editor);
     RegisterRtfEntries(editor);
-    RegisterClass(devud);
+    RegisterDocumentClass(devud);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "wizard/wizard_state.h"
+
 enum MessageType { kMessageOk = 0, kMessageOkCancel = 1, kMessageYesNo = 4 };
 
 enum { kSecondTextBytes = 128 };
@@ -12,6 +14,14 @@ enum { kSecondTextBytes = 128 };
    owner; returns the identifier of the button pressed: IDOK, IDCANCEL, IDYES or IDNO.
    The Chinese line is not copied and must stay valid while the dialog is open. */
 int ShowMessage(const char *chineseText, const char *englishText, int type, HWND owner);
+
+/* The one message of a buffer that could not be had, with its OK button. Inline, so
+   that it goes through whichever ShowMessage the program links. */
+inline void ShowOutOfMemory(HWND owner)
+{
+    ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
+                owner);
+}
 
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -68,7 +68,7 @@ static const ButtonLabelRow *FindButtonLabel(int id)
 static void ReadButtonLabel(const DRAWITEMSTRUCT *item, const ButtonLabelRow *row, char *label)
 {
     const char *text = row->label;
-    if (row->id == IDC_NEXT && gPageNumber >= 3)
+    if (row->id == IDC_NEXT && gPageNumber >= kLanguagePage)
         text = kInstallLabel;
     if (!text) {
         label[0] = '\0';

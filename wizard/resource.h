@@ -65,7 +65,8 @@
 #define IDC_MESSAGE_ENGLISH     1028
 #define IDC_LEFT_CAPTION        1016 /* a label of the draw button routine with no control of its own */
 
-/* Folder chooser (168): bilingual labels over the system dialog's own controls */
+/* Folder chooser (168): bilingual labels over the system dialog's own controls, which
+   keep the names <dlgs.h> gives them (stc1 the folder, lst2 the folders, cmb2 the drives) */
 #define IDC_CHOOSER_FOLDERS_LABEL 1008
 #define IDC_CHOOSER_DRIVES_LABEL  1010
 

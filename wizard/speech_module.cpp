@@ -129,8 +129,7 @@ void OfferSpeechModule(const char *temporary)
 {
     void *buffer = HeapAlloc(GetProcessHeap(), 0, kSpeechPackageCapacity);
     if (!buffer) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish], kMessageOk,
-                    gMainWindow);
+        ShowOutOfMemory(gMainWindow);
         return;
     }
     unsigned long length = 0;

@@ -69,8 +69,7 @@ static int LoadAtlasForWizard(void)
 {
     void *buffer = HeapAlloc(GetProcessHeap(), 0, kAtlasCapacity);
     if (!buffer) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish],
-                    kMessageOk, nullptr);
+        ShowOutOfMemory(nullptr);
         return 0;
     }
     int loaded = LoadGlyphAtlas(buffer, kAtlasCapacity);
@@ -137,7 +136,7 @@ void HandleLoopMessage(MSG *message)
 static void RunMainLoop(void)
 {
     MSG message;
-    while (gPageNumber >= 0 && GetMessageA(&message, nullptr, 0, 0) > 0)
+    while (gPageNumber > kPageFinished && GetMessageA(&message, nullptr, 0, 0) > 0)
         HandleLoopMessage(&message);
 }
 

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include "foundation/code_page.h"
 #include "install/payload.h"
 #include "wizard/install_trigger.h"
 #include "wizard/message_dialog.h"
@@ -11,7 +12,7 @@
 
 HWND OpenWizard(void)
 {
-    gPageNumber = 0;
+    gPageNumber = kFolderPage;
     gWizardIcon = LoadIconA(gInstance, MAKEINTRESOURCEA(IDI_WIZARD));
     gMainWindow = CreateDialogParamA(gInstance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardDialogProc, 0);
     return gMainWindow;
@@ -43,6 +44,16 @@ static void FillLanguageList(HWND dialog)
     SendMessageA(list, CB_SETCURSEL, 0, 0);
 }
 
+/* The closed box's selection field (item -1) is as high as the list's items. Answering
+   its measure message is not enough: the box asks once, while the dialog is being made,
+   and under Wine the WM_SETFONT the dialog manager sends right after puts the field back
+   to the font's height (17 for the template's font), which cuts the bottom rows off the
+   selection's Chinese. Set once the dialog stands, the height holds on Windows and Wine. */
+static void SizeLanguageSelectionField(HWND dialog)
+{
+    SendMessageA(GetDlgItem(dialog, IDC_LANGUAGE_LIST), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kListItemHeight);
+}
+
 static void ShowBack(HWND dialog, int shown)
 {
     HWND back = GetDlgItem(dialog, IDC_BACK);
@@ -60,6 +71,7 @@ static void InitWizard(HWND dialog)
     CheckDlgButton(dialog, IDC_DESKTOP_ICON, BST_CHECKED);
     ShowBack(dialog, 0);
     FillLanguageList(dialog);
+    SizeLanguageSelectionField(dialog);
     SubclassCheckBox(GetDlgItem(dialog, IDC_DESKTOP_ICON));
     SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_YES));
     SubclassCheckBox(GetDlgItem(dialog, IDC_DISPLAY_NO));
@@ -125,8 +137,7 @@ static int LoadAgreementText(HWND dialog, int identifier)
 {
     char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kAgreementCapacity));
     if (!text) {
-        ShowMessage(kMessageTable[kMessageOutOfMemoryChinese], kMessageTable[kMessageOutOfMemoryEnglish],
-                    kMessageOk, gMainWindow);
+        ShowOutOfMemory(gMainWindow);
         return 0;
     }
     unsigned long length = 0;
@@ -177,15 +188,15 @@ void SetUpPage(HWND dialog, int page)
         ShowWindow(GetDlgItem(dialog, english ? IDC_AGREEMENT_ENGLISH : IDC_AGREEMENT_CHINESE), SW_SHOW);
     }
     /* While installing and when finished, Back keeps the state the install gave it. */
-    if (gPageNumber >= 0 && gPageNumber < kPageInstalling)
-        ShowBack(dialog, page != 0);
+    if (gPageNumber >= kFolderPage && gPageNumber < kPageInstalling)
+        ShowBack(dialog, page != kFolderPage);
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
 }
 
 static void GoBack(HWND dialog)
 {
-    if (gPageNumber <= 0)
+    if (gPageNumber <= kFolderPage)
         return;
     --gPageNumber;
     SetUpPage(dialog, gPageNumber);
@@ -194,8 +205,8 @@ static void GoBack(HWND dialog)
 /* Every arrival on the display check from the folder page starts without an answer. */
 static void LeaveFolderPage(HWND dialog)
 {
-    gPageNumber = 1;
-    SetUpPage(dialog, 1);
+    gPageNumber = kDisplayCheckPage;
+    SetUpPage(dialog, kDisplayCheckPage);
     CheckDlgButton(dialog, IDC_DISPLAY_YES, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_DISPLAY_NO, BST_UNCHECKED);
 }
@@ -209,9 +220,9 @@ static void LeaveDisplayCheckPage(HWND dialog)
         ShowMessage("请您回答提问.", "Please select a choice.", kMessageOk, dialog);
         return;
     }
-    /* The agreement opens in English unless a Chinese interface was chosen. */
-    int language = gForcedLanguage;
-    if (language != 1 && language != 2 && language != 4 && language != 5)
+    /* The agreement opens in English unless a Chinese interface was chosen (the language
+       numbers are the script codes). */
+    if (IsNotDoubleByteScript(gForcedLanguage))
         CheckDlgButton(dialog, IDC_SHOW_ENGLISH, BST_CHECKED);
     gPageNumber = kAgreementPage;
     SetUpPage(dialog, kAgreementPage);
@@ -228,10 +239,10 @@ static void StartInstall(HWND dialog)
 static void GoNext(HWND dialog)
 {
     switch (gPageNumber) {
-    case 0:
+    case kFolderPage:
         LeaveFolderPage(dialog);
         break;
-    case 1:
+    case kDisplayCheckPage:
         LeaveDisplayCheckPage(dialog);
         break;
     case kAgreementPage:

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "wizard/resource.h"
+
 enum { kPathBytes = MAX_PATH };          /* every path is built in a buffer of this size */
 enum { kDefaultFolderNameBytes = 300 };
 
@@ -43,7 +45,7 @@ extern int gInstallFailed;                /* the install ran and failed: exit co
 extern int gAgreementTextFlag;            /* both agreement texts are in their controls */
 
 /* Static tables */
-enum { kDefaultCommand = 1001 };
+enum { kDefaultCommand = IDC_NEXT };
 
 struct LanguageEntry {
     const char *name;

@@ -1,5 +1,7 @@
 // Where the product goes: a new folder, an existing one, and folders the wizard must
 // refuse before it installs anything.
+#include <windows.h>
+#include <dlgs.h>
 #include <string.h>
 
 #include <set>
@@ -10,7 +12,7 @@
 namespace {
 
 // The label where the folder chooser shows its current folder.
-const int kChooserFolderLabel = 1088;
+const int kChooserFolderLabel = stc1;
 
 class FolderScenario : public SetupScenario {
 protected:

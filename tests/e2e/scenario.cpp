@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <dlgs.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -54,7 +55,7 @@ const char kUserFilesEnglishEnd[] = " already holds files; files of the same nam
 namespace {
 
 // The folder list of the folder chooser.
-const int kChooserFolderList = 1121;
+const int kChooserFolderList = lst2;
 
 std::string Narrow(const std::wstring &text)
 {

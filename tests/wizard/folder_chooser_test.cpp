@@ -1,5 +1,8 @@
 // Browse on the folder page: the system's old-style file dialog on template 168, answered
 // from a timer that its modal loop runs, as a user would answer it.
+#include <windows.h>
+#include <dlgs.h>
+
 #include <string>
 #include <vector>
 
@@ -15,7 +18,7 @@ struct ChooserVisit {
     bool seen = false;
     std::vector<int> missingHidden;   // hidden controls the system's dialog expects
     bool cancelOwnerDrawn = false;
-    std::string folderLabel;          // what label 1088 showed
+    std::string folderLabel;          // what label stc1 showed
 };
 
 ChooserVisit *gVisit;
@@ -44,14 +47,14 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     KillTimer(nullptr, timer);
     gVisit->seen = true;
-    for (int id : {1090, 1152, 1120, 1089, 1136, 1091, 1038, 1040, 65535}) {
+    for (int id : {stc3, edt1, lst1, stc2, cmb1, stc4, pshHelp, chx1, 65535}) {
         HWND control = GetDlgItem(chooser, id);
         if (!control || IsWindowVisible(control))
             gVisit->missingHidden.push_back(id);
     }
     gVisit->cancelOwnerDrawn = (GetWindowLongA(GetDlgItem(chooser, IDCANCEL), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
     char label[MAX_PATH] = "";
-    GetDlgItemTextA(chooser, 1088, label, sizeof label);
+    GetDlgItemTextA(chooser, stc1, label, sizeof label);
     gVisit->folderLabel = label;
     switch (gVisit->answer) {
     case kPressOk:

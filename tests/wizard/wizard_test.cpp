@@ -530,6 +530,66 @@ TEST_F(WizardPagesTest, NextReadsAgreeInstallOnTheLanguagePage)
     ExpectNextButtonShows(Item(IDC_NEXT), "同意/安装 Agree/Install");
 }
 
+// Ink of pixel (x, y) of a cell of the product's atlas, read from the payload itself:
+// bit 0 is ink.
+bool AtlasInk(const std::vector<unsigned char> &atlas, GlyphCell cell, int x, int y)
+{
+    size_t at = cell.bitmap * kAtlasBitmapBytes + (cell.y + y) * (kAtlasWidth / 8) + (cell.x + x) / 8;
+    return !(atlas[at] & (0x80 >> ((cell.x + x) % 8)));
+}
+
+// Whether the 16 x 16 block at (x, y) of pixels (width across) is the atlas cell of code
+// whole: one colour wherever the cell has ink and another wherever it has none, whatever
+// the two colours of a selected or unselected item are.
+bool ShowsCell(const std::vector<DWORD> &pixels, int width, int x, int y, const std::vector<unsigned char> &atlas,
+               unsigned code)
+{
+    GlyphCell cell = LocateGlyphCell(code);
+    DWORD ink = 0, paper = 0;
+    bool inkSeen = false, paperSeen = false;
+    for (int row = 0; row < kGlyphSize; ++row) {
+        for (int column = 0; column < kGlyphSize; ++column) {
+            DWORD pixel = pixels[(y + row) * width + x + column];
+            bool isInk = AtlasInk(atlas, cell, column, row);
+            DWORD &expected = isInk ? ink : paper;
+            bool &seen = isInk ? inkSeen : paperSeen;
+            if (!seen) {
+                expected = pixel;
+                seen = true;
+            } else if (pixel != expected) {
+                return false;
+            }
+        }
+    }
+    return inkSeen && paperSeen && ink != paper;
+}
+
+// The closed box shows its selection, "English 英文", as a list item does: the two
+// characters as their atlas cells, side by side and whole. Read from the screen.
+TEST_F(WizardPagesTest, TheClosedLanguageBoxShowsItsChineseWhole)
+{
+    std::vector<unsigned char> atlas(kAtlasCapacity);
+    unsigned long length = 0;
+    ASSERT_EQ(0, InflatePayload(IDR_GLYPH_ATLAS, atlas.data(), kAtlasCapacity, &length));
+    GoToPage(kLanguagePage);
+    HWND box = Item(IDC_LANGUAGE_LIST);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(box, &client);
+    HDC dc = GetDC(box);
+    std::vector<DWORD> shown = GrabArea(dc, 0, 0, client.right, client.bottom);
+    ReleaseDC(box, dc);
+
+    int found = 0;
+    for (int y = 0; y + kGlyphSize <= client.bottom && !found; ++y)
+        for (int x = 0; x + 2 * kGlyphSize <= client.right && !found; ++x)
+            found = ShowsCell(shown, client.right, x, y, atlas, 0xD3A2) &&
+                    ShowsCell(shown, client.right, x + kGlyphSize, y, atlas, 0xCEC4);
+    EXPECT_TRUE(found) << "the closed box, " << client.bottom << " pixels high, with a selection field of "
+                       << SendMessageA(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)
+                       << " and items of " << SendMessageA(box, CB_GETITEMHEIGHT, 0, 0);
+}
+
 TEST(SystemChineseVariant, NeedsADoubleByteCodePageAndTheChineseLanguage)
 {
     EXPECT_EQ(1, ChineseVariantOf(1, 0x0804));
