@@ -16,6 +16,9 @@
 #ifndef PRODUCT_FILES
 #define PRODUCT_FILES ""
 #endif
+#ifndef UNINSTALLER_PROGRAM
+#define UNINSTALLER_PROGRAM ""
+#endif
 
 DriverOptions gOptions;
 
@@ -36,6 +39,7 @@ bool TakeArgument(const char *argument)
     } kArguments[] = {
         {"--setup=", &DriverOptions::setupProgram},
         {"--product-files=", &DriverOptions::productFiles},
+        {"--uninstaller=", &DriverOptions::uninstaller},
         {"--screenshots=", &DriverOptions::screenshots},
         {"--link-copies=", &DriverOptions::linkCopies},
     };
@@ -67,11 +71,13 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     gOptions.setupProgram = FromEnvironment("TOVRA_SETUP_EXE", SETUP_PROGRAM);
     gOptions.productFiles = FromEnvironment("TOVRA_PRODUCT_FILES", PRODUCT_FILES);
+    gOptions.uninstaller = FromEnvironment("TOVRA_UNINSTALLER_EXE", UNINSTALLER_PROGRAM);
     gOptions.screenshots = FromEnvironment("TOVRA_SCREENSHOTS", "");
     gOptions.linkCopies = FromEnvironment("TOVRA_LINK_COPIES", "");
     for (int i = 1; i < argc; ++i) {
         if (!TakeArgument(argv[i])) {
-            fprintf(stderr, "e2e: unknown argument %s (--setup=, --product-files=, --screenshots=, --link-copies=)\n",
+            fprintf(stderr, "e2e: unknown argument %s (--setup=, --product-files=, --uninstaller=, --screenshots=, "
+                            "--link-copies=)\n",
                     argv[i]);
             return 2;
         }

@@ -10,6 +10,8 @@
 struct DriverOptions {
     std::string setupProgram;   // --setup, TOVRA_SETUP_EXE: the program under test
     std::string productFiles;   // --product-files, TOVRA_PRODUCT_FILES: the files it must install
+    std::string uninstaller;    // --uninstaller, TOVRA_UNINSTALLER_EXE: the uninstaller it carries in place
+                                // of the product files' own; empty when it carries theirs
     std::string screenshots;    // --screenshots, TOVRA_SCREENSHOTS: a picture of every page and message
     std::string linkCopies;     // --link-copies, TOVRA_LINK_COPIES: copies of the shortcuts made
 };

@@ -254,6 +254,8 @@ std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int lan
 
 std::string ProductFile(const char *name)
 {
+    if (!gOptions.uninstaller.empty() && strcmp(name, ProductName(kInstalledProduct, kUninstallerFile, 0)) == 0)
+        return gOptions.uninstaller;
     return gOptions.productFiles + "\\" + name;
 }
 
@@ -444,6 +446,8 @@ void RemoveShellItems(int column)
         DeleteFileA(DesktopShortcut(product, column).c_str());
     for (const char *key : kRegisteredKeys)
         DeleteClassTree(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
+    RegDeleteKeyA(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY);
 }
 
 void RestoreClasses(const ClassesBefore &before)

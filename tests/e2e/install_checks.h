@@ -54,8 +54,8 @@ void ExpectNoRegistration();
 // The registration's last entry is written: nothing of the install run is left to do.
 bool RegistrationWritten();
 
-// Removes the program group, the desktop shortcuts and the registration an install
-// made, and gives ".rtf" and "rtffile" back as they were.
+// Removes the program group, the desktop shortcuts, the registration and the
+// installed-apps entry an install made, and gives ".rtf" and "rtffile" back as they were.
 void RemoveShellItems(int column);
 void RestoreClasses(const ClassesBefore &before);
 

@@ -124,6 +124,7 @@ protected:
     }
     void TearDown() override
     {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
         DestroyWindow(gMainWindow);
         gMainWindow = nullptr;
         RemoveTestFolder(folder_);
