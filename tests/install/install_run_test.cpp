@@ -226,6 +226,11 @@ TEST_F(InstallRunTest, ANewOrUnreadableIndexIsNoOldWordBase)
     EXPECT_FALSE(WordBaseQuestionAsked());
     EXPECT_EQ(Payload(128), ReadWholeFile(PathOf("pycizudic.idx")));
 
+    // The product's own index, as the run before left it, is no user's either.
+    ResetMessages();
+    ASSERT_EQ(1, InstallRun());
+    EXPECT_FALSE(WordBaseQuestionAsked());
+
     for (const char *index : std::vector<const char *>{"", nullptr}) {
         ASSERT_TRUE(SetFileAttributesA(PathOf("pycizudic.idx").c_str(), FILE_ATTRIBUTE_NORMAL));
         if (index)
