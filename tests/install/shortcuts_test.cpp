@@ -86,6 +86,13 @@ TEST_F(ShortcutsTest, AReadOnlyOldLinkIsReplacedAndNoCopyStays)
     EXPECT_EQ(std::vector<std::string>{"Editor.lnk"}, NamesIn(install_, "*"));
 }
 
+DWORD WINAPI CloseAfterAWhile(void *file)
+{
+    Sleep(400);
+    CloseHandle(file);
+    return 0;
+}
+
 // The shell reads a link it sees come, without letting it be deleted meanwhile; the link
 // is replaced once the reader lets go.
 TEST_F(ShortcutsTest, ALinkTheShellIsReadingIsReplacedOnceItLetsGo)
@@ -95,13 +102,7 @@ TEST_F(ShortcutsTest, ALinkTheShellIsReadingIsReplacedOnceItLetsGo)
     HANDLE reader = CreateFileA(link.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    HANDLE letGo = CreateThread(
-        nullptr, 0, [](void *file) -> DWORD {
-            Sleep(400);
-            CloseHandle(file);
-            return 0;
-        },
-        reader, 0, nullptr);
+    HANDLE letGo = CreateThread(nullptr, 0, CloseAfterAWhile, reader, 0, nullptr);
     ASSERT_NE(nullptr, letGo);
     EXPECT_EQ(1, MakeShortcut("C:\\New\\TVREdit.exe", link.c_str(), "Editor"));
     WaitForSingleObject(letGo, INFINITE);
