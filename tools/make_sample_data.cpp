@@ -46,7 +46,6 @@ bool Fail(const std::string &reason)
     return false;
 }
 
-// ---------------------------------------------------------------------------------------
 // Sources and code pages
 
 bool ReadSource(const std::string &name, std::string *text)
@@ -147,9 +146,7 @@ bool LoadTraditional()
         }
     }
     std::stable_sort(gTraditional.begin(), gTraditional.end(),
-                     [](const std::pair<std::string, std::string> &a, const std::pair<std::string, std::string> &b) {
-                         return a.first.size() > b.first.size();
-                     });
+                     [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
     return true;
 }
 
@@ -174,7 +171,6 @@ std::string ToTraditional(const std::string &text)
     return out;
 }
 
-// ---------------------------------------------------------------------------------------
 // Texts, settings files and help pages
 
 enum Language { kSimplified, kTraditional, kEnglish, kUtf8 };
@@ -186,11 +182,8 @@ bool MakeText(Language language, const std::string &fileName, std::string *out)
     std::string text;
     if (!ReadSource(fileName, &text))
         return false;
-    if (language == kUtf8) {
-        *out = WithCrLf(text);
-        return true;
-    }
-    return Convert(language == kEnglish ? "ASCII" : "GBK", WithCrLf(text), out);
+    *out = WithCrLf(text);
+    return language == kUtf8 || Convert(language == kEnglish ? "ASCII" : "GBK", WithCrLf(text), out);
 }
 
 // A help page's source holds a simplified-Chinese section ("@zh title") and an English one
@@ -277,14 +270,13 @@ int MakeFromSource(const std::string &fileName, std::string *out)
     return -1;
 }
 
-// ---------------------------------------------------------------------------------------
-// Stand-ins: "name bytes seed leading-hex random-percent", one a line
+// Stand-ins: "name bytes seed leading-hex table-percent", one a line
 
 struct StandIn {
     size_t bytes;
     uint64_t seed;
     std::string leading;
-    double randomPercent;
+    double tablePercent;
 };
 
 std::map<std::string, StandIn> gStandIns;
@@ -305,8 +297,8 @@ bool LoadStandIns()
         std::istringstream fields(line);
         std::string name, hex;
         StandIn row;
-        if (!(fields >> name >> row.bytes >> row.seed >> hex >> row.randomPercent) || !ParseHex(hex, &row.leading) ||
-            row.leading.size() > row.bytes || row.randomPercent < 0 || row.randomPercent > 100)
+        if (!(fields >> name >> row.bytes >> row.seed >> hex >> row.tablePercent) || !ParseHex(hex, &row.leading) ||
+            row.leading.size() > row.bytes || row.tablePercent < 0 || row.tablePercent > 100)
             return Fail(std::string(kStandInTable) + ": \"" + line + "\" is not name, bytes, seed, hex, percent");
         if (!gStandIns.insert({name, row}).second)
             return Fail(std::string(kStandInTable) + ": " + name + " twice");
@@ -323,9 +315,11 @@ uint64_t NextRandom(uint64_t *state)
     return *state * 0x2545F4914F6CDD1Dull;
 }
 
-// After the leading bytes, every block of 4 KiB starts with random bytes, the row's share
-// of it, and repeats a 16-byte pattern of the seed's after them: zlib packs the one not at
-// all and the other to almost nothing, so the stream is about as long as the real file's.
+// After the leading bytes, every block of 4 KiB starts with the row's share of table-like
+// bytes, loose bytes and words of a vocabulary of the seed's, which zlib packs by about
+// half and inflates about as slowly as the real tables; a 16-byte pattern of the seed's
+// repeats after them and packs to almost nothing. So the payload packs to about the size
+// the real files do, and inflating it is about as much work.
 void FillStandIn(const StandIn &row, std::string *out)
 {
     const size_t kBlock = 4096;
@@ -333,12 +327,19 @@ void FillStandIn(const StandIn &row, std::string *out)
     char pattern[16];
     for (char &byte : pattern)
         byte = static_cast<char>(NextRandom(&state) >> 56);
-    const size_t randomBytes = static_cast<size_t>(kBlock * row.randomPercent / 100 + 0.5);
+    std::vector<std::string> words(1024);
+    for (std::string &word : words)
+        for (size_t length = 2 + NextRandom(&state) % 8; word.size() < length;)
+            word += static_cast<char>(NextRandom(&state) >> 56);
+    const size_t tableBytes = static_cast<size_t>(kBlock * row.tablePercent / 100 + 0.5);
     *out = row.leading;
     while (out->size() < row.bytes) {
-        size_t block = std::min(kBlock, row.bytes - out->size());
-        for (size_t at = 0; at < block; ++at)
-            *out += at < randomBytes ? static_cast<char>(NextRandom(&state) >> 56) : pattern[at % 16];
+        const size_t start = out->size(), block = std::min(kBlock, row.bytes - start);
+        for (uint64_t x; out->size() - start < std::min(tableBytes, block);)
+            *out += (x = NextRandom(&state)) >> 60 < 7 ? std::string(1, static_cast<char>(x >> 40)) : words[x >> 50 & 1023];
+        out->resize(std::min(out->size(), start + block));
+        for (size_t at = out->size() - start; at < block; ++at)
+            *out += pattern[at % 16];
     }
 }
 
