@@ -52,7 +52,7 @@ bool FindCopy(const SetupProcess &uninstaller, SetupProcess *copy)
                     found = child.first;
             return found != 0;
         },
-        ScaledWait(kPageWait));
+        kPageWait);
     if (!found)
         return false;
     copy->info.dwProcessId = found;
