@@ -4,10 +4,12 @@
    to end, takes back what the install record lists, reports once and leaves its own file
    to the system's next start.
 
-     TVREditUnInstall.exe [/quiet]                                  asks, then hands over
-     <copy> /remove "<install folder>" /after <process id> [/quiet]  removes and reports
+     TVREditUnInstall.exe [/quiet]                   asks, then hands over
+     <copy> /remove "<install folder>" /after <process id> [/wordbase] [/quiet]
+                                                     removes and reports
 
-   /quiet asks nothing and reports nothing. Exit code 0 when done or cancelled, 1 when
+   /wordbase removes the word base the user has grown too; /quiet asks nothing (the user's
+   word base stays) and reports nothing. Exit code 0 when done or cancelled, 1 when
    there was nothing to go by or the copy could not be started. */
 #include <windows.h>
 
@@ -27,6 +29,7 @@
 struct UninstallArguments {
     int quiet;
     int remove;
+    int ownWordBase;
     char folder[kPathBytes];
     DWORD after;
 };
@@ -56,6 +59,8 @@ static void ReadArguments(UninstallArguments *arguments)
     while (line && (line = NextArgument(line, argument, kPathBytes))) {
         if (_stricmp(argument, "/quiet") == 0)
             arguments->quiet = 1;
+        else if (_stricmp(argument, "/wordbase") == 0)
+            arguments->ownWordBase = 1;
         else if (_stricmp(argument, "/remove") == 0 && (line = NextArgument(line, argument, kPathBytes)))
             arguments->remove = snprintf(arguments->folder, kPathBytes, "%s", argument) < kPathBytes;
         else if (_stricmp(argument, "/after") == 0 && (line = NextArgument(line, argument, kPathBytes)))
@@ -73,6 +78,13 @@ static int AskToUninstall()
     char english[kSecondTextBytes];
     snprintf(english, sizeof english, "Remove %s and all of its components?", ProductNameOf(kDisplayName));
     return ShowMessage("确实要卸载拓沃智能编辑器及其全部组件吗？", english, kMessageOkCancel, nullptr) == IDOK;
+}
+
+/* The word base grows with every phrase the user types: it goes only when the user says so. */
+static int AskAboutOwnWordBase()
+{
+    return ShowMessage("您自己的词库也要删除吗？", "Remove your own word base (CiKu) too?", kMessageYesNo, nullptr) ==
+           IDYES;
 }
 
 static void ReportOutcome(const UninstallOutcome &outcome)
@@ -95,15 +107,15 @@ static void ReportNoRecord()
 }
 
 /* The copy in the temporary folder, started to do the removing; 0 when it can't be. */
-static int HandOver(const char *folder, int quiet)
+static int HandOver(const char *folder, int ownWordBase, int quiet)
 {
     char self[kPathBytes], temporary[kPathBytes], copy[kPathBytes], command[3 * kPathBytes];
     DWORD length = GetModuleFileNameA(nullptr, self, kPathBytes);
     if (length == 0 || length >= kPathBytes || !GetTempPathA(kPathBytes, temporary) ||
         !GetTempFileNameA(temporary, "tvu", 0, copy) || !CopyFileA(self, copy, FALSE))
         return 0;
-    snprintf(command, sizeof command, "\"%s\" /remove \"%s\" /after %lu%s", copy, folder,
-             static_cast<unsigned long>(GetCurrentProcessId()), quiet ? " /quiet" : "");
+    snprintf(command, sizeof command, "\"%s\" /remove \"%s\" /after %lu%s%s", copy, folder,
+             static_cast<unsigned long>(GetCurrentProcessId()), ownWordBase ? " /wordbase" : "", quiet ? " /quiet" : "");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -143,7 +155,7 @@ static int Remove(const UninstallArguments &arguments)
     if (arguments.after)
         WaitForEnd(arguments.after);
     UninstallOutcome outcome;
-    int done = UninstallRecorded(arguments.folder, &outcome);
+    int done = UninstallRecorded(arguments.folder, arguments.ownWordBase, &outcome);
     if (!arguments.quiet) {
         if (done)
             ReportOutcome(outcome);
@@ -166,7 +178,8 @@ static int Run(const UninstallArguments &arguments)
         return 1;
     if (!arguments.quiet && !AskToUninstall())
         return 0;
-    return HandOver(folder, arguments.quiet) ? 0 : 1;
+    int ownWordBase = !arguments.quiet && HoldsOwnWordBase(folder) && AskAboutOwnWordBase();
+    return HandOver(folder, ownWordBase, arguments.quiet) ? 0 : 1;
 }
 
 static int LoadAtlas()

@@ -9,6 +9,7 @@
 
 #include "install/file_replace.h"
 #include "install/install_record.h"
+#include "install/manifest.h"
 #include "install/payload.h"
 
 enum { kRecordBytesMost = 1 << 20 };
@@ -71,17 +72,35 @@ static int FileAsInstalled(const char *path, unsigned long size, unsigned long c
     return read && total == size && sum == checksum;
 }
 
+static int IsWordBaseFile(const char *name)
+{
+    for (int i = 0; i < kManifestStepCount; ++i)
+        if (kManifestSteps[i].kind == kWordBaseRow && _stricmp(kManifestSteps[i].fileName, name) == 0)
+            return 1;
+    return 0;
+}
+
+/* The size, checksum and name of a file line; 0 for a line that is none. */
+static int ReadFileLine(const char *fields, unsigned long *size, unsigned long *checksum, const char **name)
+{
+    unsigned long attributes = 0;
+    int consumed = 0;
+    if (sscanf(fields, "%lu\t%lx\t%lx\t%n", size, checksum, &attributes, &consumed) != 3 || !consumed)
+        return 0;
+    *name = fields + consumed;
+    return 1;
+}
+
 static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outcome)
 {
-    unsigned long size = 0, checksum = 0, attributes = 0;
-    int consumed = 0;
+    unsigned long size = 0, checksum = 0;
+    const char *name = nullptr;
     char path[kPathBytes];
-    if (sscanf(fields, "%lu\t%lx\t%lx\t%n", &size, &checksum, &attributes, &consumed) != 3 || !consumed ||
-        !JoinPath(path, folder, fields + consumed)) {
+    if (!ReadFileLine(fields, &size, &checksum, &name) || !JoinPath(path, folder, name)) {
         NoteStayed(outcome, fields);
         return;
     }
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES || IsWordBaseFile(name))
         return;
     if (!FileAsInstalled(path, size, checksum)) {
         NoteStayed(outcome, path);
@@ -319,7 +338,43 @@ static int ReadRecord(const char *path, char *text, DWORD capacity)
     return read && strncmp(text, "Tovra install record 1\r\n", 24) == 0;
 }
 
-static void RemoveListed(const char *folder, const char *recordPath, char **lines, int count,
+/* Whether the word-base file name still has the bytes the record lists for it; a file
+   the record does not list is the user's, kept at an install. */
+static int ListedAsInstalled(const char *folder, const char *name, char *const *lines, int count)
+{
+    char path[kPathBytes];
+    if (!JoinPath(path, folder, name))
+        return 0;
+    for (int i = 1; i < count; ++i) {
+        unsigned long size = 0, checksum = 0;
+        const char *listed = nullptr;
+        if (strncmp(lines[i], "file\t", 5) == 0 && ReadFileLine(lines[i] + 5, &size, &checksum, &listed) &&
+            _stricmp(listed, name) == 0)
+            return FileAsInstalled(path, size, checksum);
+    }
+    return 0;
+}
+
+/* The word base goes when it is the product's as installed, or when the user said to
+   remove the one grown by use too. */
+static void RemoveWordBase(const char *folder, char *const *lines, int count, int ownToo, UninstallOutcome *outcome)
+{
+    for (int i = 0; i < kManifestStepCount; ++i) {
+        const ManifestStep &row = kManifestSteps[i];
+        char path[kPathBytes];
+        if (row.kind != kWordBaseRow || !JoinPath(path, folder, row.fileName) ||
+            GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (!ownToo && !ListedAsInstalled(folder, row.fileName, lines, count)) {
+            NoteStayed(outcome, path);
+            continue;
+        }
+        ForceDelete(path);
+        Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
+    }
+}
+
+static void RemoveListed(const char *folder, const char *recordPath, char **lines, int count, int ownWordBase,
                          UninstallOutcome *outcome)
 {
     HRESULT com = CoInitialize(nullptr);
@@ -328,29 +383,66 @@ static void RemoveListed(const char *folder, const char *recordPath, char **line
             RemoveItem(folder, lines[i], pass, outcome);
     if (SUCCEEDED(com))
         CoUninitialize();
+    RemoveWordBase(folder, lines, count, ownWordBase, outcome);
     ForceDelete(recordPath);
     for (int i = count - 1; i > 0; --i)
         RemoveMadeFolder(lines[i], outcome);
 }
 
-int UninstallRecorded(const char *folder, UninstallOutcome *outcome)
+/* The record of folder, read and split into lines; 0 when there is none to go by. */
+struct RecordLines {
+    char *text;
+    char **lines;
+    int count;
+};
+
+static int LoadRecord(const char *recordPath, RecordLines *record)
+{
+    enum { kLinesMost = 4096 };
+    record->count = 0;
+    record->text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kRecordBytesMost));
+    record->lines = static_cast<char **>(HeapAlloc(GetProcessHeap(), 0, kLinesMost * sizeof(char *)));
+    if (!record->text || !record->lines || !ReadRecord(recordPath, record->text, kRecordBytesMost))
+        return 0;
+    record->count = SplitLines(record->text, record->lines, kLinesMost);
+    return 1;
+}
+
+static void ReleaseRecord(RecordLines *record)
+{
+    if (record->lines)
+        HeapFree(GetProcessHeap(), 0, record->lines);
+    if (record->text)
+        HeapFree(GetProcessHeap(), 0, record->text);
+}
+
+int HoldsOwnWordBase(const char *folder)
+{
+    char recordPath[kPathBytes];
+    RecordLines record = {};
+    int own = 0;
+    if (JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME) && LoadRecord(recordPath, &record)) {
+        for (int i = 0; i < kManifestStepCount && !own; ++i) {
+            const ManifestStep &row = kManifestSteps[i];
+            char path[kPathBytes];
+            own = row.kind == kWordBaseRow && JoinPath(path, folder, row.fileName) &&
+                  GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
+                  !ListedAsInstalled(folder, row.fileName, record.lines, record.count);
+        }
+    }
+    ReleaseRecord(&record);
+    return own;
+}
+
+int UninstallRecorded(const char *folder, int ownWordBase, UninstallOutcome *outcome)
 {
     outcome->removed = outcome->stayed = 0;
     outcome->firstStayed[0] = '\0';
     char recordPath[kPathBytes];
-    if (!JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME))
-        return 0;
-    char *text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kRecordBytesMost));
-    enum { kLinesMost = 4096 };
-    char **lines = static_cast<char **>(HeapAlloc(GetProcessHeap(), 0, kLinesMost * sizeof(char *)));
-    int done = 0;
-    if (text && lines && ReadRecord(recordPath, text, kRecordBytesMost)) {
-        RemoveListed(folder, recordPath, lines, SplitLines(text, lines, kLinesMost), outcome);
-        done = 1;
-    }
-    if (lines)
-        HeapFree(GetProcessHeap(), 0, lines);
-    if (text)
-        HeapFree(GetProcessHeap(), 0, text);
+    RecordLines record = {};
+    int done = JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME) && LoadRecord(recordPath, &record);
+    if (done)
+        RemoveListed(folder, recordPath, record.lines, record.count, ownWordBase, outcome);
+    ReleaseRecord(&record);
     return done;
 }

@@ -15,9 +15,15 @@ struct UninstallOutcome {
 };
 
 /* Removes what the record in folder lists: files, shortcuts, registry keys, then the
-   folders the install made, each only when empty; the record itself last. A failure on
-   one item does not stop the others. 0 when there is no record to go by. */
-int UninstallRecorded(const char *folder, UninstallOutcome *outcome);
+   folders the install made, each only when empty; the record itself last. The word base
+   goes when it is the product's as installed, or with ownWordBase also when the user has
+   grown it. A failure on one item does not stop the others. 0 when there is no record to
+   go by. */
+int UninstallRecorded(const char *folder, int ownWordBase, UninstallOutcome *outcome);
+
+/* Whether folder holds a word base of the user's: one grown by use since the install, or
+   one the user kept at an install. */
+int HoldsOwnWordBase(const char *folder);
 
 /* Whether text names folder or what lies in it, in either its long or its short form,
    without regard to case. */

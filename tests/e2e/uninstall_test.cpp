@@ -17,8 +17,8 @@ namespace {
 
 const char kUninstallQuestionChinese[] = "确实要卸载拓沃智能编辑器及其全部组件吗？";
 const char kUninstallQuestionEnglish[] = "Remove Tovra Smart Editor and all of its components?";
-const char kUninstalledChinese[] = "拓沃智能编辑器已经卸载。";
-const char kUninstalledEnglish[] = "Tovra Smart Editor has been removed.";
+const char kOwnWordBaseChinese[] = "您自己的词库也要删除吗？";
+const char kOwnWordBaseEnglish[] = "Remove your own word base (CiKu) too?";
 
 std::string UninstallCommand()
 {
@@ -84,14 +84,21 @@ protected:
         ExpectExitCode(0);
         EndSetup(&setup_);
     }
-    // Starts the uninstaller by command and answers its question.
-    void Uninstall(const std::string &command, int answer)
+    // Starts the uninstaller by command and answers its question; with wordBaseAnswer,
+    // the question about the user's own word base too.
+    void Uninstall(const std::string &command, int answer, int wordBaseAnswer = 0)
     {
         ASSERT_TRUE(StartCommand(&uninstaller_, command));
         ShownMessage question;
         ASSERT_TRUE(WaitForMessage(&uninstaller_, &question, kPageWait)) << "the uninstaller asks nothing";
         ExpectMessage(question, kUninstallQuestionChinese, kUninstallQuestionEnglish, {IDOK, IDCANCEL});
         ASSERT_TRUE(ClickAnswer(question, answer));
+        if (wordBaseAnswer) {
+            ShownMessage wordBase;
+            ASSERT_TRUE(WaitForMessage(&uninstaller_, &wordBase, kPageWait)) << "no question about the word base";
+            ExpectMessage(wordBase, kOwnWordBaseChinese, kOwnWordBaseEnglish, {IDYES, IDNO});
+            ASSERT_TRUE(ClickAnswer(wordBase, wordBaseAnswer));
+        }
         EXPECT_EQ(0, WaitForExit(&uninstaller_, kExitWait));
     }
     // The copy's report, answered; its exit code.
@@ -113,8 +120,9 @@ protected:
     SetupProcess uninstaller_, copy_;
 };
 
-// Everything the install made goes; a document the user put in doc\ and a file the user
-// changed stay, and so do the folders that hold them.
+// Everything the install made goes; a document the user put in doc\, a file the user
+// changed and the word base the user grew and chose to keep stay, and so do the folders
+// that hold them.
 TEST_F(UninstallScenario, TakesBackWhatTheInstallMadeAndLeavesTheUsersFiles)
 {
     const std::string folder = Folder("Tovra_Editor", false);
@@ -124,14 +132,17 @@ TEST_F(UninstallScenario, TakesBackWhatTheInstallMadeAndLeavesTheUsersFiles)
     const std::string tips = folder + "\\tips.txt";
     SetFileAttributesA(tips.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(WriteWholeFile(tips, ReadWholeFile(tips) + "a line of the user's\r\n"));
+    const std::string phrases = folder + "\\CiZuFlat.igb";
+    SetFileAttributesA(phrases.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteWholeFile(phrases, ReadWholeFile(phrases) + "phrases the user typed"));
 
-    Uninstall(UninstallCommand(), IDOK);
+    Uninstall(UninstallCommand(), IDOK, IDNO);
     ShownMessage report = Report();
     ASSERT_TRUE(report.dialog);
-    ExpectMessage(report, "卸载完毕，有 3 项留下。", "Removed; 3 item(s) stayed, such as " + tips, {IDOK});
+    ExpectMessage(report, "卸载完毕，有 4 项留下。", "Removed; 4 item(s) stayed, such as " + tips, {IDOK});
     CloseReport(report);
 
-    EXPECT_EQ((std::set<std::string>{"doc", "tips.txt"}), Contents(folder));
+    EXPECT_EQ((std::set<std::string>{"CiZuFlat.igb", "doc", "tips.txt"}), Contents(folder));
     EXPECT_EQ((std::set<std::string>{"letter.rtf"}), Contents(folder + "\\doc"));
     const std::set<std::string> after = SystemSnapshot();
     EXPECT_TRUE(before == after) << SnapshotDifference(before, after);

@@ -91,7 +91,7 @@ TEST_F(UninstallRunTest, EverythingAsInstalledGoesFoldersToo)
     Folders();
 
     UninstallOutcome outcome;
-    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
     EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
     EXPECT_EQ(7, outcome.removed) << "two files, a key, a shortcut, three folders";
     EXPECT_FALSE(KeyExists(kOurKey));
@@ -112,7 +112,7 @@ TEST_F(UninstallRunTest, WhatTheUserChangedOrAddedAndWhatAnotherInstallTookOverS
     Folders();
 
     UninstallOutcome outcome;
-    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
     EXPECT_FALSE(FileExists(folder_ + "\\TVREdit.exe"));
     EXPECT_EQ("the word base the user grew", ReadWholeFile(folder_ + "\\CiZuFlat.igb"));
     EXPECT_EQ("the user's letter", ReadWholeFile(folder_ + "\\doc\\letter.rtf"));
@@ -141,7 +141,7 @@ TEST_F(UninstallRunTest, ValuesGetTheirOldTextBackWhileTheyHoldTheInstalledOne)
     Folders();
 
     UninstallOutcome outcome;
-    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), &outcome));
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
     char text[64] = "";
     LONG size = sizeof text;
     ASSERT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, found.c_str(), text, &size));
@@ -153,15 +153,40 @@ TEST_F(UninstallRunTest, ValuesGetTheirOldTextBackWhileTheyHoldTheInstalledOne)
     EXPECT_EQ(changed, outcome.firstStayed);
 }
 
+// The word base the product installed goes; one the user has grown, or kept at an install
+// (so the record does not list it), goes only when the user says so.
+TEST_F(UninstallRunTest, TheUsersOwnWordBaseGoesOnlyWhenTheUserSaysSo)
+{
+    Installed("CiZuFlat.igb", "the shipped phrases");
+    Installed("pycizudic.idx", "TVRIDX the shipped index");
+    Folders();
+    EXPECT_EQ(0, HoldsOwnWordBase(folder_.c_str()));
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\CiZuFlat.igb", "phrases the user typed"));
+    ASSERT_TRUE(WriteWholeFile(folder_ + "\\py2_3ZiCi1stZuMu.idx", "kept at an install"));
+    EXPECT_EQ(1, HoldsOwnWordBase(folder_.c_str()));
+
+    ASSERT_TRUE(CopyFileA((folder_ + "\\" TOVRA_INSTALL_RECORD_NAME).c_str(), (parent_ + "\\record").c_str(), FALSE));
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
+    EXPECT_FALSE(FileExists(folder_ + "\\pycizudic.idx")) << "the product's own, as installed";
+    EXPECT_EQ("phrases the user typed", ReadWholeFile(folder_ + "\\CiZuFlat.igb"));
+    EXPECT_EQ("kept at an install", ReadWholeFile(folder_ + "\\py2_3ZiCi1stZuMu.idx"));
+
+    ASSERT_TRUE(CopyFileA((parent_ + "\\record").c_str(), (folder_ + "\\" TOVRA_INSTALL_RECORD_NAME).c_str(), FALSE));
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 1, &outcome));
+    EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
+    EXPECT_FALSE(FileExists(folder_));
+}
+
 TEST_F(UninstallRunTest, WithoutARecordNothingIsTouched)
 {
     ASSERT_TRUE(WriteWholeFile(folder_ + "\\TVREdit.exe", "the editor"));
     UninstallOutcome outcome;
-    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), 0, &outcome));
     EXPECT_EQ("the editor", ReadWholeFile(folder_ + "\\TVREdit.exe"));
 
     ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, "not a record\r\nfile\t10\t0\t0\tTVREdit.exe\r\n"));
-    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), &outcome));
+    EXPECT_EQ(0, UninstallRecorded(folder_.c_str(), 0, &outcome));
     EXPECT_EQ("the editor", ReadWholeFile(folder_ + "\\TVREdit.exe"));
 }
 
