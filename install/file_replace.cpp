@@ -186,6 +186,17 @@ int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *k
     return placed;
 }
 
+int PutInPlaceWhenFree(const char *newCopy, const char *target, DWORD old, const char *keptCopy)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (PutInPlace(newCopy, target, old, keptCopy))
+            return 1;
+        if (attempt == kInUseTries || !IsFileInUse(GetLastError()))
+            return 0;
+        Sleep(kInUsePauseMilliseconds);
+    }
+}
+
 int PutBackKept(const char *keptCopy, const char *target, DWORD attributes)
 {
     DWORD now = GetFileAttributesA(target);

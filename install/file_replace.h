@@ -52,6 +52,10 @@ int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD
    was, attributes included. */
 int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *keptCopy);
 
+/* PutInPlace, tried again for about two seconds while another program holds target (a
+   scanner or the shell reading it); then 0 with the system's error. */
+int PutInPlaceWhenFree(const char *newCopy, const char *target, DWORD old, const char *keptCopy);
+
 /* Gives target its old file back from keptCopy, with attributes; 0 with the system's error. */
 int PutBackKept(const char *keptCopy, const char *target, DWORD attributes);
 

@@ -113,13 +113,12 @@ void TopKeyOf(const char *path, char *top, int capacity)
     snprintf(top, size_t(capacity), "%.*s", length, path);
 }
 
-/* Size and checksum of a file as it is on disk; 0 when it can't be read. */
-static int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum)
+int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    unsigned char chunk[4096];
+    static unsigned char chunk[65536];
     DWORD got = 0;
     *size = 0;
     *checksum = adler32(0L, Z_NULL, 0);
@@ -151,15 +150,12 @@ static int IsWrittenFile(const JournalEntry &entry)
     return entry.kind == kFileCreated || entry.kind == kFileReplaced;
 }
 
-unsigned long KilobytesWritten(const RunJournal *journal)
+unsigned long KilobytesWritten(const RunJournal *journal, const PayloadIndex *index)
 {
-    static PayloadIndex index;
-    if (!LoadPayloadIndex(&index))
-        return 0;
     unsigned long kilobytes = 0;
     for (int i = 0; i < journal->count; ++i) {
         unsigned long size = 0;
-        if (IsWrittenFile(journal->entries[i]) && InflatedSizeOf(&index, journal->entries[i].slot, &size))
+        if (IsWrittenFile(journal->entries[i]) && InflatedSizeOf(index, journal->entries[i].slot, &size))
             kilobytes += (size + 1023) / 1024;
     }
     return kilobytes;
@@ -193,18 +189,15 @@ static int AppendLine(CountedString *text, const char *line)
 
 /* Files, shortcuts and keys first, in the order made; the folders last, outermost first,
    as they can go only once they are empty. */
-static int FormatRecord(CountedString *text, const RunJournal *journal)
+static int FormatRecord(CountedString *text, const RunJournal *journal, const PayloadIndex *index)
 {
-    static PayloadIndex index;
     static FolderListing listing;
-    if (!LoadPayloadIndex(&index))
-        return 0;
     ListFolder(gInstallFolder, &listing);
-    int ok = AppendLine(text, "Tovra install record 1");
+    int ok = AppendLine(text, TOVRA_INSTALL_RECORD_FIRST_LINE);
     char line[kRecordItemBytes];
     for (int i = 0; ok && i < journal->count; ++i)
         if (IsWrittenFile(journal->entries[i]))
-            ok = FormatFileLine(line, journal->entries[i], &index, &listing) && AppendLine(text, line);
+            ok = FormatFileLine(line, journal->entries[i], index, &listing) && AppendLine(text, line);
     for (int i = 0; ok && i < gRecordItemCount; ++i)
         if (strncmp(gRecordItems[i], "folder\t", 7) != 0)
             ok = AppendLine(text, gRecordItems[i]);
@@ -214,10 +207,10 @@ static int FormatRecord(CountedString *text, const RunJournal *journal)
     return ok;
 }
 
-int WriteInstallRecord(const RunJournal *journal)
+int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index)
 {
     CountedString text = MakeStringWithRoom(16384);
-    int ok = FormatRecord(&text, journal) &&
-             WriteInstallFile(TOVRA_INSTALL_RECORD_NAME, text.text, static_cast<unsigned long>(StringLength(&text)), 0, 0, nullptr);
-    return ok;
+    return FormatRecord(&text, journal, index) &&
+           WriteInstallFile(TOVRA_INSTALL_RECORD_NAME, text.text, static_cast<unsigned long>(StringLength(&text)), 0,
+                            0, nullptr);
 }

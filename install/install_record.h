@@ -22,9 +22,11 @@
 
 #include <windows.h>
 
+#include "install/payload_index.h"
 #include "install/run_journal.h"
 
 #define TOVRA_INSTALL_RECORD_NAME "InstallRecord.txt"
+#define TOVRA_INSTALL_RECORD_FIRST_LINE "Tovra install record 1"
 
 enum { kRecordItems = 128 };
 
@@ -49,12 +51,16 @@ int NoteRegistryValue(const char *root, const char *path, const char *name, cons
 void TopKeyOf(const char *path, char *top, int capacity);
 
 /* Kilobytes of the files the journal says the run wrote, from the payload's inflated
-   sizes, rounded up. */
-unsigned long KilobytesWritten(const RunJournal *journal);
+   sizes in index, rounded up. */
+unsigned long KilobytesWritten(const RunJournal *journal, const PayloadIndex *index);
 
 /* Writes the record into the install folder in one step: the run's files from its journal
-   (their sizes and checksums as the payload gave them, the settings file as it now is) and
-   the items noted. 1 or 0. */
-int WriteInstallRecord(const RunJournal *journal);
+   (their sizes from index, their checksums from the payload, the settings file as it now
+   is) and the items noted. 1 or 0. */
+int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index);
+
+/* The size and the zlib adler32 of a file's bytes as they are on disk; 0 when it can't be
+   read. */
+int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum);
 
 #endif

@@ -120,20 +120,15 @@ static int ReadTargetAgain(const char *target, DWORD *old)
 static int PutRowInPlace(const char *newCopy, const char *target, DWORD *old, const char *kept, const char *fileName)
 {
     for (;;) {
-        for (int attempt = 0; attempt < kInUseTries; ++attempt) {
-            if (PutInPlace(newCopy, target, *old, kept))
-                return 1;
-            DWORD error = GetLastError();
-            if (*old == INVALID_FILE_ATTRIBUTES && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
-                if (!ReadTargetAgain(target, old))
-                    return 0;
-                continue;
-            }
-            if (!IsFileInUse(error))
+        if (PutInPlaceWhenFree(newCopy, target, *old, kept))
+            return 1;
+        DWORD error = GetLastError();
+        if (*old == INVALID_FILE_ATTRIBUTES && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+            if (!ReadTargetAgain(target, old))
                 return 0;
-            Sleep(kInUsePauseMilliseconds);
+            continue;
         }
-        if (!AskToTryAgain(fileName))
+        if (!IsFileInUse(error) || !AskToTryAgain(fileName))
             return 0;
     }
 }
@@ -209,6 +204,17 @@ static void MakeDesktopShortcuts()
     MakeDesktopShortcut(NameOf(kInstalledProduct, kExecutableFile), NameOf(kInstalledProduct, kShortcutName));
 }
 
+/* What the install made, for its uninstaller: the installed-apps entry and the record,
+   both from the sizes of the payload index. */
+static void RecordInstall(const RunJournal *journal)
+{
+    static PayloadIndex index;
+    int indexed = LoadPayloadIndex(&index);
+    WriteUninstallEntry(indexed ? KilobytesWritten(journal, &index) : 0);
+    if (indexed)
+        WriteInstallRecord(journal, &index);
+}
+
 /* A new record; the folders this setup or an earlier one made for the install are its
    first items. */
 static void NoteMadeFolders()
@@ -261,8 +267,7 @@ int InstallRun()
     if (success && gVersion6Flag)
         RegisterDocumentTypes();
     if (success) {
-        WriteUninstallEntry(KilobytesWritten(&journal));
-        WriteInstallRecord(&journal);
+        RecordInstall(&journal);
         SetProgress(100);
     }
     return success;

@@ -93,20 +93,6 @@ static void SetWorkingFolderOf(IShellLinkA *link, const char *target)
     link->SetWorkingDirectory(folder);
 }
 
-/* The shell reads a link it was told of, or saw come, and meanwhile the link can't be
-   replaced: tried again for about two seconds, as a file in use is. */
-static int PutLinkInPlace(const char *newCopy, const char *linkPath, DWORD old)
-{
-    for (int attempt = 0; attempt < kInUseTries; ++attempt) {
-        if (PutInPlace(newCopy, linkPath, old, nullptr))
-            return 1;
-        if (!IsFileInUse(GetLastError()))
-            return 0;
-        Sleep(kInUsePauseMilliseconds);
-    }
-    return 0;
-}
-
 /* The bytes of a saved link stream into a new copy beside linkPath, then in its place;
    event says what the shell is to be told: a link created or one replaced. */
 static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *event)
@@ -131,7 +117,9 @@ static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *e
     GlobalUnlock(memory);
     if (!written)
         return E_FAIL;
-    if (!PutLinkInPlace(newCopy, linkPath, old)) {
+    /* The shell reads a link it was told of, or saw come, and meanwhile the link can't be
+       replaced. */
+    if (!PutInPlaceWhenFree(newCopy, linkPath, old, nullptr)) {
         ForceDelete(newCopy);
         return E_FAIL;
     }

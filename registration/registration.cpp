@@ -108,8 +108,16 @@ static void ServerPath(char *path, const char *fileName)
         strcpy(path, longPath);
 }
 
-/* The editor's own file type. The open command quotes the path and the document: an
-   unquoted path with a blank in it would start whatever program stands at the blank. */
+static int KeyExists(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
 /* The text of a key's default value; empty when there is none. */
 static void DefaultText(const char *path, char *text, LONG capacity)
 {
@@ -123,10 +131,7 @@ static void DefaultText(const char *path, char *text, LONG capacity)
 static void SetRtfType(const char *typeName)
 {
     char old[kPathBytes];
-    HKEY key;
-    int existed = RegOpenKeyExA(HKEY_CLASSES_ROOT, ".rtf", 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (existed)
-        RegCloseKey(key);
+    int existed = KeyExists(".rtf");
     DefaultText(".rtf", old, kPathBytes);
     if (RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, typeName, 0) != ERROR_SUCCESS)
         return;
@@ -135,6 +140,8 @@ static void SetRtfType(const char *typeName)
     NoteRegistryValue("HKCR", ".rtf", "", typeName, old);
 }
 
+/* The editor's own file type. The open command quotes the path and the document: an
+   unquoted path with a blank in it would start whatever program stands at the blank. */
 static void RegisterEditorFileType()
 {
     const char *typeName = "TVREditor.Document";
@@ -157,16 +164,6 @@ static void RegisterDocumentClass(const RegistrationArguments &arguments)
 {
     if (ApplyTemplateList(kClassEntryList, arguments, 0))
         ApplyTemplateList(kServerEntryList, arguments, 1);
-}
-
-static int KeyExists(const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
-        ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(key);
-    return 1;
 }
 
 /* ".rtf" and "rtffile" are written only where the system has none of its own. */

@@ -6,6 +6,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,13 @@ inline std::vector<std::string> NamesIn(const std::string &folder, const char *p
     while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+// The names in folder, files and subfolders, as a set.
+inline std::set<std::string> NameSetIn(const std::string &folder)
+{
+    const std::vector<std::string> names = NamesIn(folder);
+    return std::set<std::string>(names.begin(), names.end());
 }
 
 inline bool FileExists(const std::string &path)

@@ -106,12 +106,18 @@ static void ReportNoRecord()
                 nullptr);
 }
 
+/* The path of the program's own file. */
+static int OwnPath(char *path)
+{
+    DWORD length = GetModuleFileNameA(nullptr, path, kPathBytes);
+    return length > 0 && length < kPathBytes;
+}
+
 /* The copy in the temporary folder, started to do the removing; 0 when it can't be. */
 static int HandOver(const char *folder, int ownWordBase, int quiet)
 {
     char self[kPathBytes], temporary[kPathBytes], copy[kPathBytes], command[3 * kPathBytes];
-    DWORD length = GetModuleFileNameA(nullptr, self, kPathBytes);
-    if (length == 0 || length >= kPathBytes || !GetTempPathA(kPathBytes, temporary) ||
+    if (!OwnPath(self) || !GetTempPathA(kPathBytes, temporary) ||
         !GetTempFileNameA(temporary, "tvu", 0, copy) || !CopyFileA(self, copy, FALSE))
         return 0;
     snprintf(command, sizeof command, "\"%s\" /remove \"%s\" /after %lu%s%s", copy, folder,
@@ -131,8 +137,7 @@ static int HandOver(const char *folder, int ownWordBase, int quiet)
 /* The folder of the program's own file. */
 static int OwnFolder(char *folder)
 {
-    DWORD length = GetModuleFileNameA(nullptr, folder, kPathBytes);
-    if (length == 0 || length >= kPathBytes)
+    if (!OwnPath(folder))
         return 0;
     char *name = strrchr(folder, '\\');
     if (!name)
@@ -163,8 +168,7 @@ static int Remove(const UninstallArguments &arguments)
             ReportNoRecord();
     }
     char self[kPathBytes];
-    DWORD length = GetModuleFileNameA(nullptr, self, kPathBytes);
-    if (length > 0 && length < kPathBytes)
+    if (OwnPath(self))
         MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return done ? 0 : 1;
 }
@@ -182,16 +186,6 @@ static int Run(const UninstallArguments &arguments)
     return HandOver(folder, ownWordBase, arguments.quiet) ? 0 : 1;
 }
 
-static int LoadAtlas()
-{
-    void *buffer = HeapAlloc(GetProcessHeap(), 0, kAtlasCapacity);
-    if (!buffer)
-        return 0;
-    int loaded = LoadGlyphAtlas(buffer, kAtlasCapacity);
-    HeapFree(GetProcessHeap(), 0, buffer);
-    return loaded;
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
@@ -202,7 +196,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     UninstallArguments arguments = {};
     ReadArguments(&arguments);
     int exitCode = 1;
-    if (arguments.quiet || LoadAtlas())
+    if (arguments.quiet || LoadProgramAtlas())
         exitCode = Run(arguments);
     ReleaseGlyphAtlas();
     ReleaseSystemLibraries(&libraries);

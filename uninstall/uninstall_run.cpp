@@ -5,7 +5,6 @@
 #include <shobjidl.h>
 #include <stdio.h>
 #include <string.h>
-#include <zlib.h>
 
 #include "install/file_replace.h"
 #include "install/install_record.h"
@@ -26,6 +25,12 @@ static void Count(UninstallOutcome *outcome, int removed, const char *item)
         ++outcome->removed;
     else
         NoteStayed(outcome, item);
+}
+
+static void DeleteAndCount(const char *path, UninstallOutcome *outcome)
+{
+    ForceDelete(path);
+    Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
 }
 
 /* Upper case as the system's code page has it: a double-byte character's trail byte is
@@ -57,19 +62,8 @@ int NamesFolder(const char *text, const char *folder)
 /* A file goes when it still has the bytes the install gave it; one the user changed stays. */
 static int FileAsInstalled(const char *path, unsigned long size, unsigned long checksum)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    unsigned char chunk[65536];
-    unsigned long total = 0, sum = adler32(0L, Z_NULL, 0);
-    DWORD got = 0;
-    BOOL read;
-    while ((read = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0 && total <= size) {
-        sum = adler32(sum, chunk, got);
-        total += got;
-    }
-    CloseHandle(file);
-    return read && total == size && sum == checksum;
+    unsigned long sizeNow = 0, checksumNow = 0;
+    return MeasureFile(path, &sizeNow, &checksumNow) && sizeNow == size && checksumNow == checksum;
 }
 
 static int IsWordBaseFile(const char *name)
@@ -106,8 +100,7 @@ static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outco
         NoteStayed(outcome, path);
         return;
     }
-    ForceDelete(path);
-    Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
+    DeleteAndCount(path, outcome);
 }
 
 /* The target a shell link names; empty when it can't be read. */
@@ -142,8 +135,7 @@ static void RemoveShortcut(const char *folder, const char *linkPath, UninstallOu
         NoteStayed(outcome, linkPath);
         return;
     }
-    ForceDelete(linkPath);
-    Count(outcome, GetFileAttributesA(linkPath) == INVALID_FILE_ATTRIBUTES, linkPath);
+    DeleteAndCount(linkPath, outcome);
 }
 
 static HKEY RootNamed(const char *name)
@@ -301,7 +293,7 @@ static void RemoveItem(const char *folder, const char *recordLine, int pass, Uni
         RemoveShortcut(folder, fields, outcome);
 }
 
-static void RemoveMadeFolder(const char *line, UninstallOutcome *outcome)
+static void RemoveFolderIfEmpty(const char *line, UninstallOutcome *outcome)
 {
     if (strncmp(line, "folder\t", 7) != 0)
         return;
@@ -335,7 +327,8 @@ static int ReadRecord(const char *path, char *text, DWORD capacity)
     BOOL read = ReadFile(file, text, capacity - 1, &got, nullptr);
     CloseHandle(file);
     text[read ? got : 0] = '\0';
-    return read && strncmp(text, "Tovra install record 1\r\n", 24) == 0;
+    const char first[] = TOVRA_INSTALL_RECORD_FIRST_LINE "\r\n";
+    return read && strncmp(text, first, sizeof first - 1) == 0;
 }
 
 /* Whether the word-base file name still has the bytes the record lists for it; a file
@@ -355,6 +348,13 @@ static int ListedAsInstalled(const char *folder, const char *name, char *const *
     return 0;
 }
 
+/* Whether manifest row is a file of the word base that folder holds, its path into path. */
+static int HoldsWordBaseFile(const ManifestStep &row, const char *folder, char *path)
+{
+    return row.kind == kWordBaseRow && JoinPath(path, folder, row.fileName) &&
+           GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
 /* The word base goes when it is the product's as installed, or when the user said to
    remove the one grown by use too. */
 static void RemoveWordBase(const char *folder, char *const *lines, int count, int ownToo, UninstallOutcome *outcome)
@@ -362,15 +362,12 @@ static void RemoveWordBase(const char *folder, char *const *lines, int count, in
     for (int i = 0; i < kManifestStepCount; ++i) {
         const ManifestStep &row = kManifestSteps[i];
         char path[kPathBytes];
-        if (row.kind != kWordBaseRow || !JoinPath(path, folder, row.fileName) ||
-            GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        if (!HoldsWordBaseFile(row, folder, path))
             continue;
-        if (!ownToo && !ListedAsInstalled(folder, row.fileName, lines, count)) {
+        if (ownToo || ListedAsInstalled(folder, row.fileName, lines, count))
+            DeleteAndCount(path, outcome);
+        else
             NoteStayed(outcome, path);
-            continue;
-        }
-        ForceDelete(path);
-        Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
     }
 }
 
@@ -386,23 +383,26 @@ static void RemoveListed(const char *folder, const char *recordPath, char **line
     RemoveWordBase(folder, lines, count, ownWordBase, outcome);
     ForceDelete(recordPath);
     for (int i = count - 1; i > 0; --i)
-        RemoveMadeFolder(lines[i], outcome);
+        RemoveFolderIfEmpty(lines[i], outcome);
 }
 
-/* The record of folder, read and split into lines; 0 when there is none to go by. */
+/* The record of a folder, read and split into lines. */
 struct RecordLines {
+    char path[kPathBytes];
     char *text;
     char **lines;
     int count;
 };
 
-static int LoadRecord(const char *recordPath, RecordLines *record)
+/* 0 when folder has no record to go by. */
+static int LoadRecord(const char *folder, RecordLines *record)
 {
     enum { kLinesMost = 4096 };
     record->count = 0;
     record->text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kRecordBytesMost));
     record->lines = static_cast<char **>(HeapAlloc(GetProcessHeap(), 0, kLinesMost * sizeof(char *)));
-    if (!record->text || !record->lines || !ReadRecord(recordPath, record->text, kRecordBytesMost))
+    if (!record->text || !record->lines || !JoinPath(record->path, folder, TOVRA_INSTALL_RECORD_NAME) ||
+        !ReadRecord(record->path, record->text, kRecordBytesMost))
         return 0;
     record->count = SplitLines(record->text, record->lines, kLinesMost);
     return 1;
@@ -418,16 +418,13 @@ static void ReleaseRecord(RecordLines *record)
 
 int HoldsOwnWordBase(const char *folder)
 {
-    char recordPath[kPathBytes];
     RecordLines record = {};
     int own = 0;
-    if (JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME) && LoadRecord(recordPath, &record)) {
+    if (LoadRecord(folder, &record)) {
         for (int i = 0; i < kManifestStepCount && !own; ++i) {
-            const ManifestStep &row = kManifestSteps[i];
             char path[kPathBytes];
-            own = row.kind == kWordBaseRow && JoinPath(path, folder, row.fileName) &&
-                  GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES &&
-                  !ListedAsInstalled(folder, row.fileName, record.lines, record.count);
+            own = HoldsWordBaseFile(kManifestSteps[i], folder, path) &&
+                  !ListedAsInstalled(folder, kManifestSteps[i].fileName, record.lines, record.count);
         }
     }
     ReleaseRecord(&record);
@@ -438,11 +435,10 @@ int UninstallRecorded(const char *folder, int ownWordBase, UninstallOutcome *out
 {
     outcome->removed = outcome->stayed = 0;
     outcome->firstStayed[0] = '\0';
-    char recordPath[kPathBytes];
     RecordLines record = {};
-    int done = JoinPath(recordPath, folder, TOVRA_INSTALL_RECORD_NAME) && LoadRecord(recordPath, &record);
+    int done = LoadRecord(folder, &record);
     if (done)
-        RemoveListed(folder, recordPath, record.lines, record.count, ownWordBase, outcome);
+        RemoveListed(folder, record.path, record.lines, record.count, ownWordBase, outcome);
     ReleaseRecord(&record);
     return done;
 }

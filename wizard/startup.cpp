@@ -64,8 +64,7 @@ static void CreateSampleFont(void)
     gSampleFont = CreateFontIndirectA(&font);
 }
 
-/* The atlas is inflated once into a buffer of its own; 0 when the wizard can't start. */
-static int LoadAtlasForWizard(void)
+int LoadProgramAtlas(void)
 {
     void *buffer = HeapAlloc(GetProcessHeap(), 0, kAtlasCapacity);
     if (!buffer) {
@@ -155,7 +154,7 @@ int RunSetup(HINSTANCE instance, HINSTANCE previousInstance)
     lstrcpynA(gDefaultFolderName, kDefaultFolderName, kDefaultFolderNameBytes);
 
     int exitCode = 1;
-    if (LoadAtlasForWizard() && SetupFileIntact() && OpenWizard()) {
+    if (LoadProgramAtlas() && SetupFileIntact() && OpenWizard()) {
         RunMainLoop();
         DestroyWindow(gMainWindow);
         gMainWindow = nullptr;

@@ -9,6 +9,10 @@
    the glyph atlas or the wizard cannot be made or the setup file is damaged. */
 int RunSetup(HINSTANCE instance, HINSTANCE previousInstance);
 
+/* The glyph atlas of the program's own payload, inflated once into a buffer of its own
+   (out of memory is told); 0 when the program can't show its Chinese. */
+int LoadProgramAtlas(void);
+
 /* 0 not a Chinese double-byte system, 1 simplified Chinese, 2 traditional Chinese. */
 int ChineseVariantOf(int doubleByteCodePage, LANGID language);
 

@@ -58,13 +58,6 @@ protected:
             ASSERT_TRUE(WaitForPage(setup_, page)) << "page shown: " << PageShown(setup_);
         }
     }
-
-    // The names in folder, files and subfolders.
-    std::set<std::string> Contents(const std::string &folder)
-    {
-        const std::vector<std::string> names = NamesIn(folder);
-        return std::set<std::string>(names.begin(), names.end());
-    }
 };
 
 // The folder chooser opens in the program's current folder; OK, or Enter, takes the folder
@@ -173,8 +166,8 @@ TEST_F(FolderScenario, RelativeFoldersAndNamesEndingInABlankOrADotAreRefused)
     ExpectFolderRefused("RelTovra", "message-folder-relative");
     ExpectFolderRefused(Folder("Trail ", false), "message-folder-trailing-blank");
     ExpectFolderRefused(Folder("Trail.", false), "message-folder-trailing-dot");
-    EXPECT_EQ(std::set<std::string>(), Contents(current)) << "made in the wizard's folder";
-    EXPECT_EQ(std::set<std::string>{"current"}, Contents(Folder("", false)));
+    EXPECT_EQ(std::set<std::string>(), NameSetIn(current)) << "made in the wizard's folder";
+    EXPECT_EQ(std::set<std::string>{"current"}, NameSetIn(Folder("", false)));
     ClickWindow(Item(IDCANCEL));
     ExpectExitCode(0);
 }
@@ -198,7 +191,7 @@ TEST_F(FolderScenario, AFolderWithTheUsersOwnFilesIsAskedAboutFirst)
     ExpectLanguagePageWithButtons();
     EXPECT_EQ(readme, ReadWholeFile(InstalledFile(folder, "readme.txt")));
     EXPECT_EQ(license, ReadWholeFile(InstalledFile(folder, "license.txt")));
-    EXPECT_EQ((std::set<std::string>{"license.txt", "readme.txt"}), Contents(folder));
+    EXPECT_EQ((std::set<std::string>{"license.txt", "readme.txt"}), NameSetIn(folder));
 
     ClickInstall();
     ShownMessage again = NextMessage(kInstallWait);

@@ -9,7 +9,7 @@
 #include "install/manifest.h"
 #include "install/payload_limits.h"
 #include "install/shortcut_reader.h"
-#include "registration/uninstall_entry.h"
+#include "installed_apps_entry.h"
 #include "test_folder.h"
 
 namespace {
@@ -320,22 +320,12 @@ void ExpectProgramGroup(const std::string &folder, int column)
                    ProductName(kInstalledProduct, kUninstallName, column));
 }
 
-std::string InstalledAppsValue(const char *name)
-{
-    char text[MAX_PATH] = "";
-    DWORD size = sizeof text;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
-        return "(missing)";
-    return text;
-}
-
 void ExpectInstalledAppsEntry(const std::string &folder, int column)
 {
-    EXPECT_EQ(ProductName(kInstalledProduct, kShortcutName, column), InstalledAppsValue("DisplayName"));
-    EXPECT_EQ(folder, InstalledAppsValue("InstallLocation"));
+    EXPECT_EQ(ProductName(kInstalledProduct, kShortcutName, column), InstalledAppsText("DisplayName"));
+    EXPECT_EQ(folder, InstalledAppsText("InstallLocation"));
     EXPECT_EQ("\"" + folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\"",
-              InstalledAppsValue("UninstallString"));
+              InstalledAppsText("UninstallString"));
     std::string record = ReadWholeFile(folder + "\\" TOVRA_INSTALL_RECORD_NAME);
     EXPECT_EQ(0u, record.rfind("Tovra install record 1\r\n", 0)) << "no install record";
     EXPECT_NE(std::string::npos, record.find("\tTVREdit.exe\r\n")) << record.substr(0, 200);

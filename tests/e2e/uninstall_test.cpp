@@ -9,7 +9,7 @@
 #include <string>
 
 #include "install/manifest.h"
-#include "registration/uninstall_entry.h"
+#include "installed_apps_entry.h"
 #include "scenario.h"
 #include "test_folder.h"
 
@@ -19,14 +19,6 @@ const char kUninstallQuestionChinese[] = "确实要卸载拓沃智能编辑器�
 const char kUninstallQuestionEnglish[] = "Remove Tovra Smart Editor and all of its components?";
 const char kOwnWordBaseChinese[] = "您自己的词库也要删除吗？";
 const char kOwnWordBaseEnglish[] = "Remove your own word base (CiKu) too?";
-
-std::string UninstallCommand()
-{
-    char text[1024] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, "UninstallString", RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
 
 // Starts a command line as the system starts an uninstall command.
 bool StartCommand(SetupProcess *process, const std::string &command)
@@ -58,14 +50,6 @@ bool FindCopy(const SetupProcess &uninstaller, SetupProcess *copy)
     copy->info.dwProcessId = found;
     copy->info.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, found);
     return copy->info.hProcess != nullptr;
-}
-
-std::set<std::string> Contents(const std::string &folder)
-{
-    std::set<std::string> names;
-    for (const std::string &name : NamesIn(folder))
-        names.insert(name);
-    return names;
 }
 
 class UninstallScenario : public SetupScenario {
@@ -136,14 +120,14 @@ TEST_F(UninstallScenario, TakesBackWhatTheInstallMadeAndLeavesTheUsersFiles)
     SetFileAttributesA(phrases.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(WriteWholeFile(phrases, ReadWholeFile(phrases) + "phrases the user typed"));
 
-    Uninstall(UninstallCommand(), IDOK, IDNO);
+    Uninstall(InstalledAppsText("UninstallString"), IDOK, IDNO);
     ShownMessage report = Report();
     ASSERT_TRUE(report.dialog);
     ExpectMessage(report, "卸载完毕，有 4 项留下。", "Removed; 4 item(s) stayed, such as " + tips, {IDOK});
     CloseReport(report);
 
-    EXPECT_EQ((std::set<std::string>{"CiZuFlat.igb", "doc", "tips.txt"}), Contents(folder));
-    EXPECT_EQ((std::set<std::string>{"letter.rtf"}), Contents(folder + "\\doc"));
+    EXPECT_EQ((std::set<std::string>{"CiZuFlat.igb", "doc", "tips.txt"}), NameSetIn(folder));
+    EXPECT_EQ((std::set<std::string>{"letter.rtf"}), NameSetIn(folder + "\\doc"));
     const std::set<std::string> after = SystemSnapshot();
     EXPECT_TRUE(before == after) << SnapshotDifference(before, after);
 }
@@ -153,10 +137,10 @@ TEST_F(UninstallScenario, CancelAtTheQuestionChangesNothing)
 {
     const std::string folder = Folder("Tovra_Editor", false);
     Install(folder);
-    const std::set<std::string> installed = SystemSnapshot(), files = Contents(folder);
-    Uninstall(UninstallCommand(), IDCANCEL);
+    const std::set<std::string> installed = SystemSnapshot(), files = NameSetIn(folder);
+    Uninstall(InstalledAppsText("UninstallString"), IDCANCEL);
     EXPECT_TRUE(ChildrenOf(uninstaller_.info.dwProcessId).empty());
-    EXPECT_EQ(files, Contents(folder));
+    EXPECT_EQ(files, NameSetIn(folder));
     const std::set<std::string> after = SystemSnapshot();
     EXPECT_TRUE(installed == after) << SnapshotDifference(installed, after);
 }

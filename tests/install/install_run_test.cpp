@@ -21,6 +21,7 @@
 #include "install/run_journal.h"
 #include "registration/uninstall_entry.h"
 #include "gb2312_text.h"
+#include "installed_apps_entry.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
 #include "test_folder.h"
@@ -77,24 +78,6 @@ std::vector<std::string> Fields(const std::string &line)
         if (end == std::string::npos)
             return fields;
     }
-}
-
-std::string EntryText(const char *name)
-{
-    char text[MAX_PATH] = "";
-    DWORD size = sizeof text, type = 0;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, name, RRF_RT_ANY, &type, text, &size) != ERROR_SUCCESS)
-        return "(missing)";
-    return type == REG_SZ ? std::string(text) : "(not text)";
-}
-
-DWORD EntryNumber(const char *name)
-{
-    DWORD number = 0, size = sizeof number;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY, name, RRF_RT_REG_DWORD, nullptr, &number, &size) !=
-        ERROR_SUCCESS)
-        return 0xFFFFFFFF;
-    return number;
 }
 
 class InstallRunTest : public ::testing::Test {
@@ -481,16 +464,16 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
     const std::string rtfValue = "value\tHKCR\t.rtf\t\tTVREditor.Document\trtf.before.test";
     EXPECT_TRUE(listed(rtfValue)) << "what .rtf named before";
 
-    EXPECT_EQ("Tovra Smart Editor", EntryText("DisplayName"));
-    EXPECT_EQ(PathOf("TVREdit.exe"), EntryText("DisplayIcon"));
-    EXPECT_EQ(TOVRA_PRODUCT_VERSION, EntryText("DisplayVersion"));
-    EXPECT_EQ(TOVRA_PUBLISHER, EntryText("Publisher"));
-    EXPECT_EQ(folder_, EntryText("InstallLocation"));
-    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\"", EntryText("UninstallString"));
-    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\" /quiet", EntryText("QuietUninstallString"));
-    EXPECT_EQ(kilobytes, EntryNumber("EstimatedSize"));
-    EXPECT_EQ(1u, EntryNumber("NoModify"));
-    EXPECT_EQ(1u, EntryNumber("NoRepair"));
+    EXPECT_EQ("Tovra Smart Editor", InstalledAppsText("DisplayName"));
+    EXPECT_EQ(PathOf("TVREdit.exe"), InstalledAppsText("DisplayIcon"));
+    EXPECT_EQ(TOVRA_PRODUCT_VERSION, InstalledAppsText("DisplayVersion"));
+    EXPECT_EQ(TOVRA_PUBLISHER, InstalledAppsText("Publisher"));
+    EXPECT_EQ(folder_, InstalledAppsText("InstallLocation"));
+    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\"", InstalledAppsText("UninstallString"));
+    EXPECT_EQ("\"" + PathOf("TVREditUnInstall.exe") + "\" /quiet", InstalledAppsText("QuietUninstallString"));
+    EXPECT_EQ(kilobytes, InstalledAppsNumber("EstimatedSize"));
+    EXPECT_EQ(1u, InstalledAppsNumber("NoModify"));
+    EXPECT_EQ(1u, InstalledAppsNumber("NoRepair"));
 
     gScriptedAnswers = {IDYES}; // the word base replaced too, should it be asked about
     ASSERT_EQ(1, InstallRun()) << "a reinstall over the finished install";
