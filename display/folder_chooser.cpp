@@ -6,13 +6,15 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
-#include "wizard/owner_draw.h"
 #include "wizard/resource.h"
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
 enum { kFileBufferCapacity = 128 };
 static const char kChooserCaption[] = "Choose Destination Directory";
+
+/* The painter of the chooser now open; the dialog is modal, so there is one at a time. */
+static ButtonPainter gPaintButton;
 
 /* The system titles the dialog "Open File" over the template's caption, which tells the
    user what is asked. The Cancel button is painted like the wizard's own buttons, with
@@ -32,7 +34,7 @@ static BOOL DrawChooserItem(const DRAWITEMSTRUCT *item)
     case IDC_CHOOSER_FOLDERS_LABEL:
     case IDC_CHOOSER_DRIVES_LABEL:
     case IDCANCEL:
-        DrawButton(item);
+        gPaintButton(item);
         return TRUE;
     }
     return FALSE;
@@ -69,7 +71,7 @@ UINT_PTR CALLBACK FolderChooserHook(HWND dialog, UINT message, WPARAM wParam, LP
 typedef BOOL(WINAPI *GetOpenFileNameProcedure)(OPENFILENAMEA *request);
 
 /* The common dialogs are not imported: start-up loads them from the system folder. */
-int ChooseFolder(HWND owner)
+int ChooseFolder(HWND owner, ButtonPainter paintButton)
 {
     GetOpenFileNameProcedure getOpenFileName =
         SystemProcedure<GetOpenFileNameProcedure>(GetModuleHandleA("comdlg32.dll"), "GetOpenFileNameA");
@@ -85,5 +87,6 @@ int ChooseFolder(HWND owner)
     request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
     request.lpfnHook = FolderChooserHook;
     request.lpTemplateName = MAKEINTRESOURCEA(IDD_FOLDER_CHOOSER);
+    gPaintButton = paintButton;
     return getOpenFileName(&request) ? 1 : 0;
 }

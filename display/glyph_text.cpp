@@ -1,7 +1,5 @@
 #include "display/glyph_text.h"
 
-#include "install/payload.h"
-#include "wizard/resource.h"
 #include "wizard/wizard_state.h"
 
 enum {
@@ -16,16 +14,13 @@ enum {
 /* Converted text of the sample line; process-wide so that painting allocates nothing. */
 static WCHAR gSampleTextUnits[kSampleTextUnits];
 
-int LoadGlyphAtlas(void *buffer, unsigned long capacity)
+int MakeGlyphAtlas(const void *atlas, unsigned long length)
 {
-    unsigned long length = 0;
-    if (InflatePayload(IDR_GLYPH_ATLAS, buffer, capacity, &length) != 0)
-        return 0;
     /* A short atlas would leave the last bitmaps with whatever the buffer held before. */
-    if (length < kAtlasBytes)
+    if (length < kAtlasBitmapCount * kAtlasBitmapBytes)
         return 0;
 
-    const unsigned char *bits = static_cast<const unsigned char *>(buffer);
+    const unsigned char *bits = static_cast<const unsigned char *>(atlas);
     for (int k = 0; k < kAtlasBitmapCount; ++k) {
         gAtlasBitmaps[k] = CreateBitmap(kAtlasWidth, kAtlasHeight, 1, 1, bits + k * kAtlasBitmapBytes);
         if (!gAtlasBitmaps[k])

@@ -24,10 +24,10 @@ struct GlyphCell {
     int y;
 };
 
-/* Inflates the atlas payload into buffer (a scratch area the caller owns) and makes the
-   four bitmaps and their memory contexts. 1 on success; on failure 0, with whatever was
-   made left for ReleaseGlyphAtlas. */
-int LoadGlyphAtlas(void *buffer, unsigned long capacity);
+/* Makes the four bitmaps and their memory contexts from the atlas's bits, the four
+   bitmaps one after the other. 1 on success; on failure 0, with whatever was made left
+   for ReleaseGlyphAtlas. */
+int MakeGlyphAtlas(const void *atlas, unsigned long length);
 
 /* Frees the atlas contexts and bitmaps and then the sample font; safe after a partial load. */
 void ReleaseGlyphAtlas(void);

@@ -4,7 +4,6 @@
 #include <string.h>
 
 #include "foundation/code_page.h"
-#include "foundation/counted_string_internal.h"
 
 /* The correspondence table of scripts, code pages and character sets. */
 struct ScriptRow {
@@ -276,57 +275,4 @@ int HasLowNonAsciiUnit(const wchar_t *units, int count)
         if (IsBetween(UnitAt(units, i), 0x0080, 0x1FFF))
             return 1;
     return 0;
-}
-
-int ConvertTextToWide(const CountedString *source, CountedString *destination, int codePage)
-{
-    if (source == destination) {
-        CountedString converted;
-        if (!ConvertTextToWide(source, &converted, codePage))
-            return 0;
-        return AssignString(destination, &converted);
-    }
-    const StringHeader *header = HeaderOf(source);
-    if (header->length == 0)
-        return 0;
-    int units = MultiByteToWideChar(codePage, MB_PRECOMPOSED, source->text, header->length, nullptr, 0);
-    if (units <= 0)
-        return 0;
-    int room = 2 * units + 8;
-    char *buffer = GetBuffer(destination, room);
-    if (!buffer)
-        return 0;
-    memset(buffer, 0, room);
-    int produced = MultiByteToWideChar(codePage, MB_PRECOMPOSED, source->text, header->length,
-                                       reinterpret_cast<wchar_t *>(buffer), units);
-    if (produced < 0)
-        produced = 0;
-    ReleaseBuffer(destination, 2 * produced);
-    /* The zero-filled room already holds the zero unit after the text. */
-    return 1;
-}
-
-int ConvertTextToNarrow(const CountedString *source, CountedString *destination, int codePage)
-{
-    if (source == destination) {
-        CountedString converted;
-        if (!ConvertTextToNarrow(source, &converted, codePage))
-            return 0;
-        return AssignString(destination, &converted);
-    }
-    if (codePage < 1)
-        codePage = kCodePageGbk;
-    const wchar_t *units = reinterpret_cast<const wchar_t *>(source->text);
-    int count = HeaderOf(source)->length / 2;
-    int bytes = WideCharToMultiByte(codePage, 0, units, count, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return 0;
-    char *buffer = GetBuffer(destination, bytes + 16);
-    if (!buffer)
-        return 0;
-    int produced = WideCharToMultiByte(codePage, 0, units, count, buffer, bytes, nullptr, nullptr);
-    buffer[produced > 0 ? produced : 0] = 0;
-    ReleaseBuffer(destination, -1);
-    HeaderOf(destination)->codePage = (short)codePage;
-    return 1;
 }

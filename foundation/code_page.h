@@ -1,12 +1,10 @@
 /* Code-page helpers: which code pages are double-byte, how Windows code pages,
    GDI character sets and the library's script codes correspond, the GBK and Big5 byte-pair
-   tests, the text tests, script detection, and the two conversions between narrow and
-   wide counted strings. Every function but the conversions is a plain function of its
-   arguments; bytes are taken as unsigned 8-bit values, UTF-16 units as unsigned 16-bit. */
+   tests, the text tests and script detection. Every function is a plain function of its
+   arguments, below the counted string (which converts its kind with them); bytes are
+   taken as unsigned 8-bit values, UTF-16 units as unsigned 16-bit. */
 #ifndef TOVRA_CODE_PAGE_H
 #define TOVRA_CODE_PAGE_H
-
-struct CountedString;
 
 /* Script codes, the library's own numbers; 3 is never produced and maps to nothing. */
 enum Script { kNoScript = 0, kScriptSimplified = 1, kScriptTraditional = 2, kScriptJapanese = 4,
@@ -52,14 +50,5 @@ int IsAsciiPunctuation(unsigned char byte);
 int DetectScript(const wchar_t *units, int count);
 int IsWidenedGbk(const wchar_t *units, int count);
 int HasLowNonAsciiUnit(const wchar_t *units, int count);
-
-/* The conversions. ConvertTextToWide passes the code page to the platform as it is (0: the
-   ANSI code page) and leaves the destination's wide flag to the caller; the destination's
-   text ends in a zero unit. ConvertTextToNarrow takes a code page below 1 as 936, cuts the
-   result at its first zero byte and stores the code page used in the destination's header.
-   Both return 1 when the destination was written, 0 when the source is empty, the platform
-   converts nothing or no memory is to be had; the destination is then left alone. */
-int ConvertTextToWide(const CountedString *source, CountedString *destination, int codePage);
-int ConvertTextToNarrow(const CountedString *source, CountedString *destination, int codePage);
 
 #endif

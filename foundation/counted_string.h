@@ -103,6 +103,15 @@ CountedString Concatenate(char left, const CountedString *right);
    has attribute byte 0 and code page 0; MakeNarrow's the code page used. */
 int MakeWide(CountedString *s, int codePage);
 int MakeNarrow(CountedString *s, int codePage);
+/* The platform's conversions under them. ConvertTextToWide passes the code page on as it
+   is (0: the ANSI code page) and leaves the destination's wide flag to the caller; the
+   destination's text ends in a zero unit. ConvertTextToNarrow takes a code page below 1 as
+   936, cuts the result at its first zero byte and stores the code page used in the
+   destination's header. Both return 1 when the destination was written, 0 when the source
+   is empty, the platform converts nothing or no memory is to be had; the destination is
+   then left alone. */
+int ConvertTextToWide(const CountedString *source, CountedString *destination, int codePage);
+int ConvertTextToNarrow(const CountedString *source, CountedString *destination, int codePage);
 /* Wide strings only: unless forced, a known code page (1 or more, not 1252) is kept;
    otherwise the code page of the script detected, when there is one. 1 when it was set. */
 int RefreshCodePage(CountedString *s, int force);

@@ -69,6 +69,11 @@ int JoinPathText(char *path, int capacity, const char *folder, const char *name,
     return 1;
 }
 
+int JoinPath(char *path, const char *folder, const char *name)
+{
+    return JoinPathText(path, MAX_PATH, folder, name, SystemPathCodePage());
+}
+
 static int IsDriveLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

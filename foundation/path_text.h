@@ -21,6 +21,9 @@ void RemoveLastBackslash(char *text, int codePage);
    bytes with the terminator). 0, and path empty, when it would not fit. */
 int JoinPathText(char *path, int capacity, const char *folder, const char *name, int codePage);
 
+/* JoinPathText for the system's own paths: into a buffer of MAX_PATH bytes, walked in the
+   system's path code page. */
+int JoinPath(char *path, const char *folder, const char *name);
 /* Whether text names a folder from a root: a drive letter, a colon and a backslash (or
    slash), or \\server\share. A relative or drive-relative text is not, nor a \\?\ or
    \\.\ device path. */

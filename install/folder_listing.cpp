@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "install/payload.h"
 #include "wizard/wizard_state.h"
 

@@ -5,49 +5,22 @@
 #include <zlib.h>
 
 #include "foundation/counted_string.h"
+#include "foundation/path_text.h"
 #include "install/folder_listing.h"
 #include "install/payload.h"
 #include "install/payload_index.h"
 #include "install/settings_file.h"
+#include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
-enum { kRecordItemBytes = kPathBytes + 16 };
-
-/* The noted items, each a whole line of the record without its line end. */
-static char gRecordItems[kRecordItems][kRecordItemBytes];
-static int gRecordItemCount;
-
-void StartInstallRecord()
-{
-    gRecordItemCount = 0;
-}
-
-static int IsNoted(const char *line)
-{
-    for (int i = 0; i < gRecordItemCount; ++i)
-        if (strcmp(gRecordItems[i], line) == 0)
-            return 1;
-    return 0;
-}
-
-static int NoteLine(const char *line, int written)
-{
-    if (written < 0 || written >= kRecordItemBytes)
-        return 0;
-    if (IsNoted(line))
-        return 1;
-    if (gRecordItemCount == kRecordItems)
-        return 0;
-    strcpy(gRecordItems[gRecordItemCount++], line);
-    return 1;
-}
+enum { kRecordItemBytes = kMadeItemBytes };
 
 /* What an earlier record says the first install found stays true for the record of a
    reinstall: the folders it made, the keys it made and the values it found. */
 static void CarryLine(const char *line)
 {
     if (strncmp(line, "key\t", 4) == 0 || strncmp(line, "value\t", 6) == 0) {
-        NoteLine(line, int(strlen(line)));
+        NoteItemLine(line);
         return;
     }
     if (strncmp(line, "folder\t", 7) != 0)
@@ -70,47 +43,6 @@ void CarryEarlierRecord()
         CarryLine(line);
     }
     fclose(record);
-}
-
-int NoteMadeFolder(const char *path)
-{
-    char line[kRecordItemBytes];
-    return NoteLine(line, snprintf(line, sizeof line, "folder\t%s", path));
-}
-
-int NoteShortcut(const char *path)
-{
-    char line[kRecordItemBytes];
-    return NoteLine(line, snprintf(line, sizeof line, "shortcut\t%s", path));
-}
-
-int NoteRegistryKey(const char *root, const char *path)
-{
-    char line[kRecordItemBytes];
-    return NoteLine(line, snprintf(line, sizeof line, "key\t%s\t%s", root, path));
-}
-
-int NoteRegistryValue(const char *root, const char *path, const char *name, const char *installed,
-                      const char *old)
-{
-    char line[kRecordItemBytes];
-    int named = snprintf(line, sizeof line, "value\t%s\t%s\t%s\t", root, path, name);
-    if (named < 0 || named >= kRecordItemBytes)
-        return 0;
-    /* A value an earlier install set keeps the old text that install found. */
-    for (int i = 0; i < gRecordItemCount; ++i)
-        if (strncmp(gRecordItems[i], line, size_t(named)) == 0)
-            return 1;
-    return NoteLine(line, snprintf(line, sizeof line, "value\t%s\t%s\t%s\t%s\t%s", root, path, name, installed, old));
-}
-
-void TopKeyOf(const char *path, char *top, int capacity)
-{
-    const char *end = strchr(path, '\\');
-    if (end && _strnicmp(path, "CLSID\\", 6) == 0)
-        end = strchr(end + 1, '\\');
-    int length = end ? int(end - path) : int(strlen(path));
-    snprintf(top, size_t(capacity), "%.*s", length, path);
 }
 
 int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum)
@@ -198,12 +130,12 @@ static int FormatRecord(CountedString *text, const RunJournal *journal, const Pa
     for (int i = 0; ok && i < journal->count; ++i)
         if (IsWrittenFile(journal->entries[i]))
             ok = FormatFileLine(line, journal->entries[i], index, &listing) && AppendLine(text, line);
-    for (int i = 0; ok && i < gRecordItemCount; ++i)
-        if (strncmp(gRecordItems[i], "folder\t", 7) != 0)
-            ok = AppendLine(text, gRecordItems[i]);
-    for (int i = 0; ok && i < gRecordItemCount; ++i)
-        if (strncmp(gRecordItems[i], "folder\t", 7) == 0)
-            ok = AppendLine(text, gRecordItems[i]);
+    for (int i = 0; ok && i < MadeItemCount(); ++i)
+        if (strncmp(MadeItem(i), "folder\t", 7) != 0)
+            ok = AppendLine(text, MadeItem(i));
+    for (int i = 0; ok && i < MadeItemCount(); ++i)
+        if (strncmp(MadeItem(i), "folder\t", 7) == 0)
+            ok = AppendLine(text, MadeItem(i));
     return ok;
 }
 

@@ -28,28 +28,10 @@
 #define TOVRA_INSTALL_RECORD_NAME "InstallRecord.txt"
 #define TOVRA_INSTALL_RECORD_FIRST_LINE "Tovra install record 1"
 
-enum { kRecordItems = 128 };
-
-/* Forgets what an earlier run noted: each install run starts its record afresh. */
-void StartInstallRecord();
-
-/* What the record in the install folder says an earlier install made or found, for the
-   record of a reinstall: the folders it made (those still there), the registry keys and
-   the values it set with what they held before it. */
+/* What the record in the install folder says an earlier install made or found, noted
+   again for the record of a reinstall: the folders it made (those still there), the
+   registry keys and the values it set with what they held before it. */
 void CarryEarlierRecord();
-
-/* Notes a folder, shortcut or registry key the run made; a key already noted is not
-   noted twice. 0 when the record is full. */
-int NoteMadeFolder(const char *path);
-int NoteShortcut(const char *path);
-int NoteRegistryKey(const char *root, const char *path);
-int NoteRegistryValue(const char *root, const char *path, const char *name, const char *installed,
-                      const char *old);
-
-/* The registry key a written key path belongs to, as an uninstaller removes it: a class
-   "CLSID\{...}" whole, else the path's first key. */
-void TopKeyOf(const char *path, char *top, int capacity);
-
 /* Kilobytes of the files the journal says the run wrote, from the payload's inflated
    sizes in index, rounded up. */
 unsigned long KilobytesWritten(const RunJournal *journal, const PayloadIndex *index);

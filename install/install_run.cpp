@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <stdio.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/folder_listing.h"
 #include "install/install_record.h"
@@ -13,7 +14,8 @@
 #include "install/settings_file.h"
 #include "install/shortcuts.h"
 #include "registration/registration.h"
-#include "registration/uninstall_entry.h"
+#include "install/uninstall_entry.h"
+#include "wizard/made_items.h"
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
@@ -219,7 +221,7 @@ static void RecordInstall(const RunJournal *journal)
    first items. */
 static void NoteMadeFolders()
 {
-    StartInstallRecord();
+    ForgetMadeItems();
     CarryEarlierRecord();
     char documents[kPathBytes];
     if (!gInstallFolderMade)

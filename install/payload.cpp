@@ -72,11 +72,6 @@ int InflatePayloadInto(HANDLE file, int identifier, void *chunk, unsigned long c
     return written;
 }
 
-int JoinPath(char *path, const char *folder, const char *name)
-{
-    return JoinPathText(path, kPathBytes, folder, name, SystemPathCodePage());
-}
-
 static int CopyPath(char *path, const char *source)
 {
     size_t length = strlen(source);

@@ -40,8 +40,4 @@ int WriteInstallFile(const char *fileName, const void *data, unsigned long lengt
 int ExtractPayload(int identifier, const char *fileName, void *buffer, unsigned long capacity,
                    int readOnly, int hidden, const char *fullPath);
 
-/* Joins folder, a backslash unless folder ends in one, and name into a buffer of
-   kPathBytes; 0 when it would not fit. */
-int JoinPath(char *path, const char *folder, const char *name);
-
 #endif

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/manifest.h"
 #include "install/payload.h"

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
 #include "wizard/wizard_state.h"

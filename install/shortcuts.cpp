@@ -9,8 +9,8 @@
 
 #include "foundation/path_text.h"
 #include "install/file_replace.h"
-#include "install/install_record.h"
 #include "install/payload.h"
+#include "wizard/made_items.h"
 #include "wizard/message_dialog.h"
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"

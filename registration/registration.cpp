@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include "foundation/counted_string.h"
-#include "install/install_record.h"
-#include "install/payload.h"
+#include "foundation/path_text.h"
 #include "registration/registration_templates.h"
 #include "registration/short_path.h"
+#include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
 enum { kExpansionUnits = 256 };
@@ -46,6 +47,17 @@ static int ValueHoldsText(HKEY key, const char *name)
         buffer[0] = '\0';
     ReleaseBuffer(&value, -1);
     return StringLength(&value) > 0;
+}
+
+/* The key an uninstaller removes for a written key path: a class "CLSID\{...}" whole, else
+   the path's first key. */
+static void TopKeyOf(const char *path, char *top, int capacity)
+{
+    const char *end = strchr(path, '\\');
+    if (end && _strnicmp(path, "CLSID\\", 6) == 0)
+        end = strchr(end + 1, '\\');
+    int length = end ? int(end - path) : int(strlen(path));
+    snprintf(top, size_t(capacity), "%.*s", length, path);
 }
 
 /* What the install writes under HKEY_CLASSES_ROOT goes into its record. */

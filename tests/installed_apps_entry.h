@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "registration/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 
 // A text value of the entry under HKEY_LOCAL_MACHINE; "(missing)", or "(not text)".
 inline std::string InstalledAppsText(const char *name)

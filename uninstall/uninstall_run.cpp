@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/install_record.h"
 #include "install/manifest.h"

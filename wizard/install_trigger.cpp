@@ -11,6 +11,7 @@
 #include "install/payload.h"
 #include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
+#include "wizard/owner_draw.h"
 #include "wizard/resource.h"
 #include "wizard/speech_module.h"
 #include "wizard/wizard_dialog.h"
@@ -18,7 +19,7 @@
 
 void BrowseForFolder(HWND dialog)
 {
-    if (!ChooseFolder(dialog))
+    if (!ChooseFolder(dialog, DrawButton))
         return;
     char text[kPathBytes + kDefaultFolderNameBytes];
     if (JoinPathText(text, sizeof text, gInstallFolder, gDefaultFolderName, SystemPathCodePage()))

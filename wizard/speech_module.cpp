@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "foundation/path_text.h"
 #include "install/payload.h"
 #include "wizard/message_dialog.h"
 #include "wizard/resource.h"

@@ -64,6 +64,12 @@ static void CreateSampleFont(void)
     gSampleFont = CreateFontIndirectA(&font);
 }
 
+int LoadGlyphAtlas(void *buffer, unsigned long capacity)
+{
+    unsigned long length = 0;
+    return InflatePayload(IDR_GLYPH_ATLAS, buffer, capacity, &length) == 0 && MakeGlyphAtlas(buffer, length);
+}
+
 int LoadProgramAtlas(void)
 {
     void *buffer = HeapAlloc(GetProcessHeap(), 0, kAtlasCapacity);

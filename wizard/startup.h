@@ -9,6 +9,11 @@
    the glyph atlas or the wizard cannot be made or the setup file is damaged. */
 int RunSetup(HINSTANCE instance, HINSTANCE previousInstance);
 
+/* Inflates the atlas payload into buffer (a scratch area the caller owns) and makes the
+   atlas from it. 1 on success; on failure 0, with whatever was made left for
+   ReleaseGlyphAtlas. */
+int LoadGlyphAtlas(void *buffer, unsigned long capacity);
+
 /* The glyph atlas of the program's own payload, inflated once into a buffer of its own
    (out of memory is told); 0 when the program can't show its Chinese. */
 int LoadProgramAtlas(void);

@@ -100,12 +100,11 @@ protected:
     static void SetUpTestSuite()
     {
         gInstance = GetModuleHandleA(nullptr);
-        std::vector<unsigned char> scratch(kAtlasCapacity);
-        loaded_ = LoadGlyphAtlas(scratch.data(), kAtlasCapacity);
         gAtlasBits.assign(kAtlasCapacity, 0);
         unsigned long length = 0;
         InflatePayload(IDR_GLYPH_ATLAS, gAtlasBits.data(), kAtlasCapacity, &length);
         gAtlasBits.resize(length);
+        loaded_ = MakeGlyphAtlas(gAtlasBits.data(), length);
     }
     static void TearDownTestSuite() { ReleaseGlyphAtlas(); }
 

@@ -19,7 +19,7 @@
 #include "install/manifest.h"
 #include "install/payload.h"
 #include "install/run_journal.h"
-#include "registration/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 #include "gb2312_text.h"
 #include "installed_apps_entry.h"
 #include "message_recorder.h"

@@ -8,6 +8,7 @@
 #include <vector>
 #include <zlib.h>
 
+#include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
 #include "test_folder.h"

@@ -13,6 +13,7 @@
 #include "display/glyph_text.h"
 #include "install/payload.h"
 #include "wizard/resource.h"
+#include "wizard/startup.h"
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_dialog.h"
 #include "wizard/wizard_state.h"

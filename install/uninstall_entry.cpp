@@ -1,13 +1,14 @@
-#include "registration/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 
 #include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
 
-#include "install/install_record.h"
+#include "foundation/path_text.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
 #ifndef TOVRA_PRODUCT_VERSION
