@@ -32,14 +32,20 @@ ULONGLONG Now()
 }
 
 // When process started, in the units of Now(); 0 when the system doesn't say.
-ULONGLONG StartOf(DWORD process)
+ULONGLONG StartOf(HANDLE process)
 {
-    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
     FILETIME created = {}, ended, kernel, user;
-    bool known = handle && GetProcessTimes(handle, &created, &ended, &kernel, &user);
-    if (handle)
-        CloseHandle(handle);
+    bool known = process && GetProcessTimes(process, &created, &ended, &kernel, &user);
     return known ? (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+}
+
+// What became of a process: "running", or the code it ended with.
+std::string StateOf(HANDLE process)
+{
+    DWORD code = 0;
+    if (!process || !GetExitCodeProcess(process, &code))
+        return "unknown";
+    return code == STILL_ACTIVE ? "running" : "ended with " + std::to_string(code);
 }
 
 // The second program: from the moment the user accepts the offer until it is stopped or
@@ -142,8 +148,11 @@ protected:
             return "";
         ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
 
-        std::string installerCommand, names;
+        std::string installerCommand, names, installerState;
         DWORD installer = 0;
+        // Held from the moment the installer is seen: the sample package installs in a few
+        // seconds, and its start time must stay known after it has ended.
+        HANDLE installerProcess = nullptr;
         ULONGLONG installerStarted = 0;
         PackageAttack attack(setup_.info.hProcess);
         EXPECT_TRUE(ClickAnswer(speech, IDOK));
@@ -156,8 +165,12 @@ protected:
                 bool ended = WaitForSingleObject(setup_.info.hProcess, 0) == WAIT_OBJECT_0;
                 for (const auto &child : ChildrenOf(setup_.info.dwProcessId)) {
                     started.insert(child.second);
-                    if (IsInstaller(child.second))
+                    if (IsInstaller(child.second) && !installer) {
                         installer = child.first;
+                        installerProcess =
+                            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, installer);
+                        installerCommand = CommandLineOf(installer);
+                    }
                 }
                 return installer != 0 || ended;
             },
@@ -168,9 +181,13 @@ protected:
         if (installer) {
             // Under Wine a new process sets up its own block of parameters as it starts, so
             // the snapshot may show it before its command line can be read.
-            WaitUntil([&] { return !(installerCommand = CommandLineOf(installer)).empty(); }, kPageWait);
-            installerStarted = StartOf(installer);
+            WaitUntil([&] { return !installerCommand.empty() || !(installerCommand = CommandLineOf(installer)).empty(); },
+                      kPageWait);
+            installerStarted = StartOf(installerProcess);
+            installerState = StateOf(installerProcess);
             StopProcessTree(installer);
+            if (installerProcess)
+                CloseHandle(installerProcess);
         }
         ExpectExitCode(0);
         EndSetup(&setup_);
@@ -194,7 +211,7 @@ protected:
             EXPECT_EQ(0, changedBeforeInstaller) << "the installer was started on a package that " << package
                                                  << " had been changed or moved before";
             EXPECT_NE(std::string::npos, Lower(installerCommand).find(Lower(package)))
-                << "the installer was started with " << installerCommand;
+                << "the installer was started with " << installerCommand << " (" << installerState << ")";
             std::string bytes = ReadWholeFile(package);
             EXPECT_TRUE(bytes == ReadWholeFile(ProductFile(TOVRA_SPEECH_PACKAGE_FILE)))
                 << package << " is not the product's package (" << bytes.size() << " bytes)";
