@@ -130,7 +130,7 @@ std::string RegistrationDifferences(const RegisteredPaths &paths, int cases)
         const std::string expected = WithPaths(row.text, paths), found = ClassesText(row.key, row.name);
         if (found != expected)
             differences += std::string("\n  ") + row.key + (row.name ? std::string(" [") + row.name + "]" : "") +
-                           ": \"" + found + "\", not \"" + expected + "\"";
+                           ": holds \"" + found + "\", expected \"" + expected + "\"";
     }
     return differences;
 }
