@@ -9,7 +9,6 @@
 #define DEVUD_CLASS "{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}"
 
 const char kEditorClassId[] = EDITOR_CLASS;
-const char kDevudClassId[] = DEVUD_CLASS;
 const char kEditorClassKey[] = "CLSID\\" EDITOR_CLASS;
 const char kDevudClassKey[] = "CLSID\\" DEVUD_CLASS;
 

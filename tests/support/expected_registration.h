@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+// The editor's class identifier, "{...}".
 extern const char kEditorClassId[];
-extern const char kDevudClassId[];
 // The classes' keys, "CLSID\\{...}".
 extern const char kEditorClassKey[];
 extern const char kDevudClassKey[];
