@@ -10,6 +10,8 @@
 #include "install/payload_limits.h"
 #include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
+#include "support/expected_registration.h"
+#include "support/registry_reading.h"
 #include "test_folder.h"
 
 namespace {
@@ -17,8 +19,6 @@ namespace {
 const DWORD kCheckedAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 const char kSettingsFile[] = "cendraui.ini";
-const char kEditorClass[] = "{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}";
-const char kServerClass[] = "{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}";
 
 bool ReadFileBytes(const std::string &path, std::string *bytes)
 {
@@ -73,33 +73,6 @@ void ExpectShortcut(const std::string &link, const std::string &target, const st
     EXPECT_EQ(0, fields.iconIndex);
 }
 
-bool ClassKeyExists(const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-// The default or named value of a key under HKEY_CLASSES_ROOT, "(missing)" when absent.
-std::string ClassValue(const std::string &path, const char *name = "")
-{
-    char data[1024] = "";
-    DWORD size = sizeof data - 1, type = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "(missing)";
-    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return "(missing)";
-    if (type != REG_SZ)
-        return "(not text)";
-    data[size] = '\0';
-    return data;
-}
-
 std::string ShortPath(const std::string &path)
 {
     char shortPath[MAX_PATH] = "";
@@ -107,22 +80,8 @@ std::string ShortPath(const std::string &path)
     return length > 0 && length < MAX_PATH ? shortPath : "";
 }
 
-void DeleteClassTree(const char *path)
-{
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, path);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, path);
-}
-
 // The products that get a desktop shortcut.
 const int kDesktopProducts[] = {kProductNotes, kInstalledProduct};
-
-const char *const kRegisteredKeys[] = {
-    "TVREditor.Document",
-    "TVREdit.Document",
-    "DeVud.Document.1",
-    "CLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}",
-    "CLSID\\{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}",
-};
 
 void CopyShortcut(const std::string &link, const std::string &destination, const std::string &name)
 {
@@ -131,63 +90,6 @@ void CopyShortcut(const std::string &link, const std::string &destination, const
 }
 
 const char kInstalledAppsList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-std::string ValueData(DWORD type, const BYTE *data, DWORD size)
-{
-    if (type == REG_SZ || type == REG_EXPAND_SZ)
-        return std::string(reinterpret_cast<const char *>(data), strnlen(reinterpret_cast<const char *>(data), size));
-    std::string hex;
-    char pair[4];
-    for (DWORD i = 0; i < size; ++i) {
-        snprintf(pair, sizeof pair, "%02x", data[i]);
-        hex += pair;
-    }
-    return hex;
-}
-
-// Every key and value of the tree at path, one line each; nothing when it is not there.
-void AddTree(std::set<std::string> *lines, HKEY root, const std::string &rootName, const std::string &path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    lines->insert(rootName + "\\" + path);
-    char name[256];
-    std::vector<BYTE> data(4096);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name, size = DWORD(data.size()), type = 0;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-            break;
-        lines->insert(rootName + "\\" + path + "|" + name + "|" + std::to_string(type) + "|" +
-                      ValueData(type, data.data(), size));
-    }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        children.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string &child : children)
-        AddTree(lines, root, rootName, path + "\\" + child);
-}
-
-// The names of the keys right under path.
-void AddKeyNames(std::set<std::string> *lines, HKEY root, const std::string &prefix, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        lines->insert(prefix + name);
-    }
-    RegCloseKey(key);
-}
 
 void AddFiles(std::set<std::string> *lines, const std::string &folder, const std::string &shown)
 {
@@ -205,14 +107,14 @@ void AddFiles(std::set<std::string> *lines, const std::string &folder, const std
 std::set<std::string> SystemSnapshot()
 {
     std::set<std::string> lines;
-    AddKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\", "");
-    AddKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\CLSID\\", "CLSID");
+    AddRegistryKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\", "");
+    AddRegistryKeyNames(&lines, HKEY_CLASSES_ROOT, "HKCR\\CLSID\\", "CLSID");
     for (const char *key : kRegisteredKeys)
-        AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", key);
-    AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", ".rtf");
-    AddTree(&lines, HKEY_CLASSES_ROOT, "HKCR", "rtffile");
-    AddTree(&lines, HKEY_LOCAL_MACHINE, "HKLM", kInstalledAppsList);
-    AddTree(&lines, HKEY_CURRENT_USER, "HKCU", kInstalledAppsList);
+        AddRegistryTree(&lines, HKEY_CLASSES_ROOT, "HKCR", key);
+    for (const char *key : kRichTextKeys)
+        AddRegistryTree(&lines, HKEY_CLASSES_ROOT, "HKCR", key);
+    AddRegistryTree(&lines, HKEY_LOCAL_MACHINE, "HKLM", kInstalledAppsList);
+    AddRegistryTree(&lines, HKEY_CURRENT_USER, "HKCU", kInstalledAppsList);
     AddFiles(&lines, ShellFolder(CSIDL_PROGRAMS), "Programs");
     AddFiles(&lines, ShellFolder(CSIDL_DESKTOPDIRECTORY), "Desktop");
     return lines;
@@ -354,9 +256,9 @@ void ExpectNoShortcuts(int column)
 ClassesBefore NoteClasses()
 {
     ClassesBefore before;
-    before.rtfExisted = ClassKeyExists(".rtf");
-    before.rtfType = ClassValue(".rtf");
-    before.rtfFileExisted = ClassKeyExists("rtffile");
+    before.rtfExisted = RegistryKeyExists(HKEY_CLASSES_ROOT, ".rtf");
+    before.rtfType = ClassesText(".rtf");
+    before.rtfFileExisted = RegistryKeyExists(HKEY_CLASSES_ROOT, "rtffile");
     return before;
 }
 
@@ -366,12 +268,10 @@ void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
     std::string server = ShortPath(folder + "\\DeVud.exe");
     ASSERT_FALSE(editor.empty()) << "the editor is not installed";
     ASSERT_FALSE(server.empty()) << "the DeVud server is not installed";
-    std::string editorClass = std::string("CLSID\\") + kEditorClass;
-    std::string serverClass = std::string("CLSID\\") + kServerClass;
 
     // Whether the key is gone, or the driver cannot read the classes at all, is told
     // apart by the errors of two opens.
-    if (ClassValue("TVREditor.Document") == "(missing)") {
+    if (ClassesText("TVREditor.Document") == kMissingValue) {
         HKEY key;
         LONG own = RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key);
         if (own == ERROR_SUCCESS)
@@ -381,50 +281,20 @@ void ExpectRegistration(const std::string &folder, const ClassesBefore &before)
             RegCloseKey(key);
         ADD_FAILURE() << "no editor type: opening it gave error " << own << ", opening CLSID error " << classes;
     }
-    EXPECT_EQ("Tovra Editor Document", ClassValue("TVREditor.Document"));
-    EXPECT_EQ("\"" + folder + "\\tvredit.exe\" \"%1\"", ClassValue("TVREditor.Document\\shell\\open\\command"));
-    EXPECT_EQ("TVREditor.Document", ClassValue(".rtf"));
-
-    EXPECT_EQ("TVREdit Document", ClassValue("TVREdit.Document"));
-    EXPECT_EQ(kEditorClass, ClassValue("TVREdit.Document\\CLSID"));
-    // Each command stands the server's path in quotes.
-    const std::string quotedEditor = "\"" + editor + "\"", quotedServer = "\"" + server + "\"";
-    EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("TVREdit.Document\\shell\\open\\command"));
-    EXPECT_EQ(quotedEditor + " /p \"%1\"", ClassValue("TVREdit.Document\\shell\\print\\command"));
-    EXPECT_EQ(quotedEditor + " /pt \"%1\" \"%2\" \"%3\" \"%4\"",
-              ClassValue("TVREdit.Document\\shell\\printto\\command"));
-    EXPECT_EQ("TVREdit Document", ClassValue(editorClass));
-    EXPECT_EQ("TVREdit.Document", ClassValue(editorClass + "\\ProgID"));
-    EXPECT_EQ(quotedEditor, ClassValue(editorClass + "\\LocalServer32"));
-    EXPECT_EQ("ole32.dll", ClassValue(editorClass + "\\InprocHandler32"));
-    EXPECT_EQ(editor + ",1", ClassValue(editorClass + "\\DefaultIcon"));
-    EXPECT_EQ("&Open,0,2", ClassValue(editorClass + "\\Verb\\1"));
-
-    EXPECT_EQ("DeVud Document", ClassValue("DeVud.Document.1"));
-    EXPECT_EQ(kServerClass, ClassValue("DeVud.Document.1\\CLSID"));
-    EXPECT_EQ(quotedServer, ClassValue(serverClass + "\\LocalServer32"));
-    EXPECT_EQ(quotedServer + " \"%1\"", ClassValue("DeVud.Document.1\\shell\\open\\command"));
-
-    // A system's own "rtffile" is left alone; without one the editor's takes its place.
-    if (!before.rtfFileExisted) {
-        EXPECT_EQ("Rich Text Document", ClassValue("rtffile"));
-        EXPECT_EQ(quotedEditor + " \"%1\"", ClassValue("rtffile\\shell\\open\\command"));
-        EXPECT_EQ(editor + ",1", ClassValue("rtffile\\DefaultIcon"));
-    }
-    if (!before.rtfExisted) {
-        EXPECT_EQ("(missing)", ClassValue(".rtf\\ShellNew", "Data"));
-    }
+    const int cases =
+        kEveryInstall | (before.rtfFileExisted ? 0 : kWithoutRtfFile) | (before.rtfExisted ? 0 : kWithoutRtf);
+    EXPECT_EQ("", RegistrationDifferences({folder, editor, server}, cases));
 }
 
 void ExpectNoRegistration()
 {
     for (const char *key : kRegisteredKeys)
-        EXPECT_FALSE(ClassKeyExists(key)) << key;
+        EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, key)) << key;
 }
 
 bool RegistrationWritten()
 {
-    return ClassKeyExists("DeVud.Document.1\\shell\\printto\\command");
+    return RegistryKeyExists(HKEY_CLASSES_ROOT, "DeVud.Document.1\\shell\\printto\\command");
 }
 
 void RemoveShellItems(int column)
@@ -434,8 +304,7 @@ void RemoveShellItems(int column)
     RemoveDirectoryA(GroupFolder(column).c_str());
     for (int product : kDesktopProducts)
         DeleteFileA(DesktopShortcut(product, column).c_str());
-    for (const char *key : kRegisteredKeys)
-        DeleteClassTree(key);
+    RemoveRegistration(false);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
     RegDeleteKeyA(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY);
 }
@@ -443,11 +312,11 @@ void RemoveShellItems(int column)
 void RestoreClasses(const ClassesBefore &before)
 {
     if (!before.rtfExisted)
-        DeleteClassTree(".rtf");
-    else if (ClassValue(".rtf") != before.rtfType)
+        RemoveClassesTree(".rtf");
+    else if (ClassesText(".rtf") != before.rtfType)
         RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, before.rtfType.c_str(), 0);
     if (!before.rtfFileExisted)
-        DeleteClassTree("rtffile");
+        RemoveClassesTree("rtffile");
 }
 
 void CopyShortcuts(int column, const std::string &destination)

@@ -99,16 +99,10 @@ int Found(size_t found) { return found == std::string::npos ? -1 : (int)found; }
 /* Far widths and counts would have the references build texts of gigabytes. */
 int Modest(int count) { return count > 100 ? count % 50 : count; }
 
-/* ---- Single-byte narrow text ------------------------------------------------------ */
-
-const char kNarrowAlphabet[] = "aAbBzZ09 \t\r\n.\\@\xC4\xE9\x81";
-const char *const kSets[] = {"a", "\r\n \t", "aZ9", ".\\", "\xE9", "xyz", ""};
-const char *const kNeedles[] = {"a", "ab", "AB", "\\", ".a", "\r\n", "\xE9" "a", "zz", "aaa"};
-const int kSingleByteCodePages[] = {-1, 0, 1252};
-
-std::string ReferenceReplace(const std::string &text, const std::string &a, const std::string &b, int *count)
+/* Every a in text, from the left and not overlapping, replaced by b; *count of them. */
+template <class Text> Text ReferenceReplace(const Text &text, const Text &a, const Text &b, int *count)
 {
-    std::string out;
+    Text out;
     size_t p = 0;
     *count = 0;
     while (p + a.size() <= text.size()) {
@@ -122,6 +116,78 @@ std::string ReferenceReplace(const std::string &text, const std::string &a, cons
     }
     return out + text.substr(p);
 }
+
+/* The edits whose reference is alike for bytes and for units, numbered 0 to
+   kSharedEdits - 1: runs one on s, whose text is text, and gives the edit's answer;
+   *expected and *expectedResult are what the reference makes of text. The byte that a
+   byte edit takes stands in wide text for the unit of its value. */
+enum { kSharedEdits = 10 };
+
+template <class Text>
+int SharedEdit(int edit, CountedString *s, const Text &text, int index, int count, char byte, Text *expected,
+               int *expectedResult)
+{
+    typedef typename Text::value_type Unit;
+    const Unit unit = (unsigned char)byte;
+    const int size = (int)text.size();
+    const long long at = std::min<long long>(Start(index), size);
+    *expected = text;
+    *expectedResult = 0;
+    switch (edit) {
+    case 0:
+        TruncateString(s, index);
+        *expected = text.substr(0, at);
+        return 0;
+    case 1:
+        if (count > 0)
+            expected->erase(at, count);
+        *expectedResult = (int)expected->size();
+        return DeleteCharacters(s, index, count);
+    case 2:
+        expected->erase(0, std::max(count, 0));
+        *expectedResult = (int)expected->size();
+        return DeleteFirst(s, count);
+    case 3:
+        *expected = count <= 0 ? text : text.substr(0, std::max(size - count, 0));
+        *expectedResult = (int)expected->size();
+        return DeleteLast(s, count);
+    case 4:
+        count = Modest(count);
+        expected->append(std::max(count, 0), unit);
+        *expectedResult = (int)expected->size();
+        return AppendCopies(s, byte, count);
+    case 5:
+        expected->erase(std::remove(expected->begin(), expected->end(), unit), expected->end());
+        *expectedResult = size - (int)expected->size();
+        return RemoveByte(s, byte);
+    case 6:
+        expected->erase(std::remove_if(expected->begin(), expected->end(), [](Unit c) { return c < '0' || c > '9'; }),
+                        expected->end());
+        *expectedResult = (int)expected->size();
+        return KeepDigits(s);
+    case 7:
+        std::replace(expected->begin(), expected->end(), unit, Unit('Q'));
+        *expectedResult = (int)std::count(text.begin(), text.end(), unit);
+        return ReplaceByte(s, byte, 'Q');
+    case 8:
+        std::reverse(expected->begin(), expected->end());
+        ReverseString(s);
+        return 0;
+    case 9:
+        *expectedResult = index >= 0 && index < size ? index : -1;
+        if (*expectedResult >= 0)
+            (*expected)[index] = unit;
+        return SetByteAt(s, index, byte);
+    }
+    return 0;
+}
+
+/* ---- Single-byte narrow text ------------------------------------------------------ */
+
+const char kNarrowAlphabet[] = "aAbBzZ09 \t\r\n.\\@\xC4\xE9\x81";
+const char *const kSets[] = {"a", "\r\n \t", "aZ9", ".\\", "\xE9", "xyz", ""};
+const char *const kNeedles[] = {"a", "ab", "AB", "\\", ".a", "\r\n", "\xE9" "a", "zz", "aaa"};
+const int kSingleByteCodePages[] = {-1, 0, 1252};
 
 TEST(NarrowDifferential, SearchesAndComparisonsMatchStdString)
 {
@@ -203,7 +269,7 @@ TEST(NarrowDifferential, ExtractionsMatchStdString)
 TEST(NarrowDifferential, EditsMatchStdStringAndSpareTheSharer)
 {
     Random random(7003);
-    enum { kEdits = 22 };
+    enum { kEdits = 12 + kSharedEdits };
     for (int round = 0; round < 30000; ++round) {
         std::string text = random.Text(kNarrowAlphabet, 30);
         int size = (int)text.size(), codePage = kSingleByteCodePages[random.Below(3)];
@@ -223,50 +289,30 @@ TEST(NarrowDifferential, EditsMatchStdStringAndSpareTheSharer)
         bool attributesKept = true;
         switch (edit) {
         case 0:
-            TruncateString(&s, index);
-            expected = text.substr(0, at);
-            break;
-        case 1:
             result = InsertCharacter(&s, index, byte);
             expected.insert(at, 1, byte);
             expectedResult = size + 1;
             break;
-        case 2:
+        case 1:
             result = InsertText(&s, index, operand.c_str());
             expected.insert(at, operand);
             expectedResult = (int)expected.size();
             break;
-        case 3:
-            result = DeleteCharacters(&s, index, count);
-            if (count > 0)
-                expected.erase(at, count);
-            expectedResult = (int)expected.size();
-            break;
-        case 4:
-            result = DeleteFirst(&s, count);
-            expected.erase(0, std::max(count, 0));
-            expectedResult = (int)expected.size();
-            break;
-        case 5:
-            result = DeleteLast(&s, count);
-            expected = count <= 0 ? text : text.substr(0, std::max(size - count, 0));
-            expectedResult = (int)expected.size();
-            break;
-        case 6:
+        case 2:
             TrimLeft(&s, set);
             expected = text.substr(std::min(text.find_first_not_of(set), text.size()));
             break;
-        case 7:
+        case 3:
             TrimRight(&s, set);
             expected = text.substr(0, text.find_last_not_of(set) + 1);
             break;
-        case 8:
+        case 4:
             TrimLeft(&s);
             TrimRight(&s);
             expected = text.substr(std::min(text.find_first_not_of("\r\n \t"), text.size()));
             expected = expected.substr(0, expected.find_last_not_of("\r\n \t") + 1);
             break;
-        case 9: {
+        case 5: {
             int trim = random.Below(2), front = random.Below(2);
             count = Modest(count);
             result = FitToWidth(&s, count, trim, front);
@@ -284,68 +330,38 @@ TEST(NarrowDifferential, EditsMatchStdStringAndSpareTheSharer)
                 expected.insert(front ? 0 : expected.size(), expectedResult, '0');
             break;
         }
-        case 10:
-            count = Modest(count);
-            result = AppendCopies(&s, byte, count);
-            expected.append(std::max(count, 0), byte);
-            expectedResult = (int)expected.size();
-            break;
-        case 11:
-            result = RemoveByte(&s, byte);
-            expected.erase(std::remove(expected.begin(), expected.end(), byte), expected.end());
-            expectedResult = size - (int)expected.size();
-            break;
-        case 12:
-            result = KeepDigits(&s);
-            expected.erase(std::remove_if(expected.begin(), expected.end(), [](char c) { return c < '0' || c > '9'; }),
-                           expected.end());
-            expectedResult = (int)expected.size();
-            break;
-        case 13:
-            result = ReplaceByte(&s, byte, 'Q');
-            expectedResult = (int)std::count(text.begin(), text.end(), byte);
-            std::replace(expected.begin(), expected.end(), byte, 'Q');
-            break;
-        case 14:
+        case 6:
             result = ReplaceText(&s, operand.c_str(), other.c_str());
             expected = ReferenceReplace(text, operand, other, &expectedResult);
             break;
-        case 15: {
+        case 7: {
             CountedString a = MakeString(operand.c_str()), b = MakeString(other.c_str());
             result = ReplaceString(&s, &a, &b);
             expected = ReferenceReplace(text, operand, other, &expectedResult);
             break;
         }
-        case 16:
+        case 8:
             MakeLower(&s);
             expected = AsciiLower(text);
             break;
-        case 17:
+        case 9:
             MakeUpper(&s);
             expected = AsciiUpper(text);
             break;
-        case 18:
-            ReverseString(&s);
-            std::reverse(expected.begin(), expected.end());
-            break;
-        case 19:
-            result = SetByteAt(&s, index, byte);
-            expectedResult = index >= 0 && index < size ? index : -1;
-            if (expectedResult >= 0)
-                expected[index] = byte;
-            break;
-        case 20: {
+        case 10: {
             CountedString kept = KeepSpanExcluding(&s, set);
             expected = text.substr(0, std::min(text.find_first_of(set), text.size()));
             EXPECT_EQ(kept.text, s.text);
             break;
         }
-        case 21: {
+        case 11: {
             CountedString kept = KeepSpanIncluding(&s, set);
             expected = text.substr(0, std::min(text.find_first_not_of(set), text.size()));
             EXPECT_EQ(kept.text, s.text);
             break;
         }
+        default:
+            result = SharedEdit(edit - 12, &s, text, index, count, byte, &expected, &expectedResult);
         }
         EXPECT_EQ(expected, Bytes(s));
         EXPECT_EQ(expectedResult, result);
@@ -670,27 +686,10 @@ TEST(WideDifferential, SearchesAndExtractionsMatchStdU16String)
     }
 }
 
-std::u16string ReferenceReplace(const std::u16string &text, const std::u16string &a, const std::u16string &b, int *count)
-{
-    std::u16string out;
-    size_t p = 0;
-    *count = 0;
-    while (p + a.size() <= text.size()) {
-        if (text.compare(p, a.size(), a) == 0) {
-            out += b;
-            p += a.size();
-            ++*count;
-        } else {
-            out += text[p++];
-        }
-    }
-    return out + text.substr(p);
-}
-
 TEST(WideDifferential, EditsWorkOnUnitsAndSpareTheSharer)
 {
     Random random(7202);
-    enum { kEdits = 21 };
+    enum { kEdits = 11 + kSharedEdits };
     const std::u16string blanks = u"\r\n \t";
     for (int round = 0; round < 30000; ++round) {
         std::u16string text = WideText(random, 24);
@@ -708,44 +707,24 @@ TEST(WideDifferential, EditsWorkOnUnitsAndSpareTheSharer)
                                           << count << " narrow \"" << narrow << "\"");
         switch (edit) {
         case 0:
-            TruncateString(&s, index);
-            expected = text.substr(0, at);
-            break;
-        case 1:
             result = InsertCharacter(&s, index, byte);
             expected.insert(at, 1, unit);
             expectedResult = 2 * (int)expected.size();
             break;
-        case 2:
+        case 1:
             result = InsertText(&s, index, narrow.c_str());
             expected.insert(at, Widened(narrow));
             expectedResult = 2 * (int)expected.size();
             break;
-        case 3:
-            result = DeleteCharacters(&s, index, count);
-            if (count > 0)
-                expected.erase(at, count);
-            expectedResult = (int)expected.size();
-            break;
-        case 4:
-            result = DeleteFirst(&s, count);
-            expected.erase(0, std::max(count, 0));
-            expectedResult = (int)expected.size();
-            break;
-        case 5:
-            result = DeleteLast(&s, count);
-            expected = count <= 0 ? text : text.substr(0, std::max(size - count, 0));
-            expectedResult = (int)expected.size();
-            break;
-        case 6:
+        case 2:
             TrimLeft(&s);
             expected = text.substr(std::min(text.find_first_not_of(blanks), text.size()));
             break;
-        case 7:
+        case 3:
             TrimRight(&s, "a\\");
             expected = text.substr(0, text.find_last_not_of(u"a\\") + 1);
             break;
-        case 8: {
+        case 4: {
             count = Modest(count);
             int front = random.Below(2), width = std::max(count, 0);
             result = FitToWidth(&s, count, 0, front);
@@ -756,62 +735,30 @@ TEST(WideDifferential, EditsWorkOnUnitsAndSpareTheSharer)
                 expected.insert(front ? 0 : expected.size(), expectedResult, u'0');
             break;
         }
-        case 9:
-            count = Modest(count);
-            result = AppendCopies(&s, byte, count);
-            expected.append(std::max(count, 0), unit);
-            expectedResult = (int)expected.size();
-            break;
-        case 10:
-            result = RemoveByte(&s, byte);
-            expected.erase(std::remove(expected.begin(), expected.end(), unit), expected.end());
-            expectedResult = size - (int)expected.size();
-            break;
-        case 11:
-            result = KeepDigits(&s);
-            expected.erase(std::remove_if(expected.begin(), expected.end(), [](char16_t c) { return c < u'0' || c > u'9'; }),
-                           expected.end());
-            expectedResult = (int)expected.size();
-            break;
-        case 12:
-            result = ReplaceByte(&s, byte, 'Q');
-            expectedResult = (int)std::count(text.begin(), text.end(), unit);
-            std::replace(expected.begin(), expected.end(), unit, u'Q');
-            break;
-        case 13: {
+        case 5: {
             CountedString wideA = WideString(a), wideB = WideString(b);
             result = ReplaceString(&s, &wideA, &wideB);
             expected = a.empty() ? text : ReferenceReplace(text, a, b, &expectedResult);
             break;
         }
-        case 14:
+        case 6:
             result = ReplaceText(&s, narrow.c_str(), "bb");
-            expected = narrow.empty() ? text : ReferenceReplace(text, Widened(narrow), u"bb", &expectedResult);
+            expected = narrow.empty() ? text : ReferenceReplace(text, Widened(narrow), std::u16string(u"bb"), &expectedResult);
             break;
-        case 15:
-        case 16:
+        case 7:
+        case 8:
             for (char16_t &c : expected)
-                if (edit == 15 ? c >= u'A' && c <= u'Z' : c >= u'a' && c <= u'z')
-                    c = edit == 15 ? c + 32 : c - 32;
-            edit == 15 ? MakeLower(&s) : MakeUpper(&s);
+                if (edit == 7 ? c >= u'A' && c <= u'Z' : c >= u'a' && c <= u'z')
+                    c = edit == 7 ? c + 32 : c - 32;
+            edit == 7 ? MakeLower(&s) : MakeUpper(&s);
             break;
-        case 17:
-            ReverseString(&s);
-            std::reverse(expected.begin(), expected.end());
-            break;
-        case 18:
-            result = SetByteAt(&s, index, byte);
-            expectedResult = index >= 0 && index < size ? index : -1;
-            if (expectedResult >= 0)
-                expected[index] = unit;
-            break;
-        case 19: {
+        case 9: {
             CountedString kept = KeepSpanExcluding(&s, "\\.");
             expected = text.substr(0, std::min(text.find_first_of(u"\\."), text.size()));
             EXPECT_EQ(kept.text, s.text);
             break;
         }
-        case 20:
+        case 10:
             result = MeasureIndentation(&s, 4);
             for (char16_t c : text) {
                 if (c != u' ' && c != u'\t')
@@ -819,6 +766,8 @@ TEST(WideDifferential, EditsWorkOnUnitsAndSpareTheSharer)
                 expectedResult += c == u'\t' ? 4 : 1;
             }
             break;
+        default:
+            result = SharedEdit(edit - 11, &s, text, index, count, byte, &expected, &expectedResult);
         }
         EXPECT_EQ(expected, Units(s));
         EXPECT_EQ(expectedResult, result);

@@ -24,6 +24,7 @@
 #include "installed_apps_entry.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
+#include "support/registry_reading.h"
 #include "test_folder.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
@@ -276,8 +277,7 @@ TEST_F(InstallRunTest, AFailedRequiredRowEndsTheRunThere)
     EXPECT_FALSE(FileExists(PathOf("cendraui.ini")));
     EXPECT_EQ(std::vector<int>{10}, gPositions);
     EXPECT_FALSE(FileExists(group_));
-    HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "TVREditor.Document"));
     EXPECT_TRUE(gRecordedMessages.empty());
 }
 
@@ -490,13 +490,11 @@ TEST_F(InstallRunTest, RegistersOnlyWithTheVersion6Flag)
 {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
     ASSERT_EQ(1, InstallRun());
-    HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "TVREditor.Document"));
 
     gVersion6Flag = 1;
     ASSERT_EQ(1, InstallRun()) << "a second run over a finished install";
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "TVREditor.Document", 0, KEY_READ, &key));
-    RegCloseKey(key);
+    ASSERT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, "TVREditor.Document"));
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
 }
 

@@ -6,20 +6,16 @@
 #include <string.h>
 
 #include "registration/registration.h"
-#include "registry_checks.h"
+#include "support/expected_registration.h"
+#include "support/registry_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 
 namespace {
 
-const char *const kOurKeys[] = {"TVREditor.Document", "TVREdit.Document", "DeVud.Document.1",
-                                "CLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}",
-                                "CLSID\\{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}", ".rtf", "rtffile"};
-
 TEST(LongNamesOnly, EveryCommandQuotesTheServersPathWithItsBlanks)
 {
-    for (const char *key : kOurKeys)
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+    RemoveRegistration(true);
     std::string root, folder;
     ASSERT_TRUE(MakeTestFolder(root, "long names"));
     folder = root + "\\Program Files\\Tovra Smart Editor";
@@ -31,23 +27,14 @@ TEST(LongNamesOnly, EveryCommandQuotesTheServersPathWithItsBlanks)
 
     RegisterDocumentTypes();
 
-    const std::string editor = folder + "\\tvredit.exe", devud = folder + "\\DeVud.exe";
-    std::vector<CommandExpectation> commands =
-        CommandsOf("TVREdit.Document", "CLSID\\{3C7A1E52-6B0D-4F8E-9A21-7D5E0C4B9F13}", editor);
-    for (const CommandExpectation &command : CommandsOf("rtffile", "", editor))
-        commands.push_back(command);
     for (const CommandExpectation &command :
-         CommandsOf("DeVud.Document.1", "CLSID\\{8E2D4B07-51C3-4A6F-B9E8-2F0C6D1A7B45}", devud))
-        commands.push_back(command);
-    commands.push_back({"TVREditor.Document\\shell\\open\\command", {editor, kShellInserts[0]}});
-    for (const CommandExpectation &command : commands) {
-        std::string value = ClassesValue(command.key);
+         RegisteredCommands({folder, folder + "\\tvredit.exe", folder + "\\DeVud.exe"})) {
+        std::string value = ClassesText(command.key);
         EXPECT_EQ("\"" + command.arguments[0] + "\"", value.substr(0, command.arguments[0].size() + 2)) << command.key;
         EXPECT_EQ(command.arguments, ArgumentsOf(value)) << command.key << " = " << value;
     }
 
-    for (const char *key : kOurKeys)
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+    RemoveRegistration(true);
     RemoveTestFolder(root);
 }
 

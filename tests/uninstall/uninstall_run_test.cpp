@@ -10,6 +10,7 @@
 
 #include "install/install_record.h"
 #include "install/shortcuts.h"
+#include "support/registry_reading.h"
 #include "test_folder.h"
 #include "uninstall/uninstall_run.h"
 
@@ -70,14 +71,7 @@ protected:
             record_ += "folder\t" + made + "\r\n";
         ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, record_));
     }
-    static bool KeyExists(const char *path)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
+    static bool KeyExists(const char *path) { return RegistryKeyExists(HKEY_CURRENT_USER, path); }
 
     std::string parent_, folder_, group_, other_, record_;
 };
@@ -142,14 +136,9 @@ TEST_F(UninstallRunTest, ValuesGetTheirOldTextBackWhileTheyHoldTheInstalledOne)
 
     UninstallOutcome outcome;
     ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
-    char text[64] = "";
-    LONG size = sizeof text;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, found.c_str(), text, &size));
-    EXPECT_STREQ("foundtype", text);
+    EXPECT_EQ("foundtype", RegistryText(HKEY_CURRENT_USER, found));
     EXPECT_FALSE(KeyExists(made.c_str()));
-    size = sizeof text;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueA(HKEY_CURRENT_USER, changed.c_str(), text, &size));
-    EXPECT_STREQ("another.type", text);
+    EXPECT_EQ("another.type", RegistryText(HKEY_CURRENT_USER, changed));
     EXPECT_EQ(changed, outcome.firstStayed);
 }
 
