@@ -4,6 +4,7 @@
 #include <map>
 
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {

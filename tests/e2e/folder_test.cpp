@@ -7,12 +7,17 @@
 #include <set>
 
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
 
 // The label where the folder chooser shows its current folder.
 const int kChooserFolderLabel = stc1;
+
+// The scenario's own checks report a failure at the scenario's line as well as their own.
+#define ExpectLanguagePageWithButtons() ExpectLanguagePageWithButtons_(__FILE__, __LINE__)
+#define ExpectFolderRefused(...) ExpectFolderRefused_(__FILE__, __LINE__, __VA_ARGS__)
 
 class FolderScenario : public SetupScenario {
 protected:
@@ -30,8 +35,9 @@ protected:
     }
 
     // The language page after a message that stopped the install, its buttons working.
-    void ExpectLanguagePageWithButtons()
+    void ExpectLanguagePageWithButtons_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(WaitForPage(setup_, 3));
         for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
             EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
@@ -41,8 +47,9 @@ protected:
 
     // Install pressed with a folder the wizard must refuse: the folder message, then the
     // language page again with its buttons.
-    void ExpectFolderRefused(const std::string &folder, const char *picture)
+    void ExpectFolderRefused_(const char *file, int line, const std::string &folder, const char *picture)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE("refused folder " + folder);
         InstallInto(folder);
         ShownMessage refused = NextMessage(kInstallWait);

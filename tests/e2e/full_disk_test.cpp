@@ -12,6 +12,7 @@
 #include "install/manifest.h"
 #include "linux_command.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 #ifndef SMALL_DRIVE_SCRIPT

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "support/window_finding.h"
 #include "wizard/resource.h"
 
 // Every wait of the driver grows by TOVRA_WAIT_SCALE, for a program that runs slower than
@@ -62,11 +63,6 @@ long long ProcessorMilliseconds(const SetupProcess &setup);
 bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds);
 // milliseconds grown by TOVRA_WAIT_SCALE, as every wait of the driver is.
 DWORD ScaledWait(DWORD milliseconds);
-
-// A shown top-level window of process with this caption, or null.
-HWND FindShownWindowOf(DWORD process, const char *caption);
-// A shown top-level window of process that has a control with identifier id, or null.
-HWND FindShownDialogOf(DWORD process, int id);
 
 HWND Control(const SetupProcess &setup, int id);
 bool Shown(const SetupProcess &setup, int id);

@@ -3,6 +3,7 @@
 // signed copy must be this very program with a signature, and it must still install.
 #include "driver_options.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 #ifndef SIGNED_SETUP

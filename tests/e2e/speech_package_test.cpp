@@ -9,6 +9,7 @@
 
 #include "install/payload_limits.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "install/manifest.h"
 #include "installed_apps_entry.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "install/file_replace.h"
 #include "install/payload.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 

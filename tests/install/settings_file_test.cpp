@@ -6,6 +6,7 @@
 
 #include "install/payload.h"
 #include "install/settings_file.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 

@@ -6,6 +6,7 @@
 #include "registration/registration.h"
 #include "registration/registration_templates.h"
 #include "registry_checks.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 

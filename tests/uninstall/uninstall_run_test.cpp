@@ -10,6 +10,7 @@
 
 #include "install/install_record.h"
 #include "install/shortcuts.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "uninstall/uninstall_run.h"
 

@@ -25,8 +25,9 @@ protected:
 
     // Window and controls laid out for a Chinese line of chineseWidth pixels and the given
     // type; chineseBytes decides the margin.
-    void ExpectLayout(int type, int chineseWidth, size_t chineseBytes)
+    void ExpectLayout_(const char *file, int line, int type, int chineseWidth, size_t chineseBytes)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(seen_.shown);
         int bw = seen_.templateButton.cx, bh = seen_.templateButton.cy;
         int ew = seen_.englishExtent.cx, eh = seen_.englishExtent.cy;
@@ -70,6 +71,8 @@ protected:
 
     SeenMessage seen_;
 };
+// Reports a failure at the test's line as well as its own.
+#define ExpectLayout(...) ExpectLayout_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(MessageDialogTest, AMessageWithoutEnglishHasOnlyItsChineseLineAndOk)
 {

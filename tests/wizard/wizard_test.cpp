@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "message_answerer.h"
+#include "support/file_reading.h"
+#include "support/screen_capture.h"
+#include "support/window_finding.h"
 #include "test_folder.h"
 #include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
@@ -29,8 +32,9 @@ const int kAlwaysShown[] = {IDC_NEXT, IDCANCEL, IDC_BRAND_CAPTION, IDC_PRODUCT_C
 
 class WizardPagesTest : public WizardTest {
 protected:
-    void ExpectPage(int page)
+    void ExpectPage_(const char *file, int line, int page)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE("page " + std::to_string(page));
         EXPECT_EQ(page, gPageNumber);
         for (int row = 0; row < 4; ++row)
@@ -51,6 +55,8 @@ protected:
         }
     }
 };
+// Reports a failure at the test's line as well as its own.
+#define ExpectPage(...) ExpectPage_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(WizardPagesTest, EachPageShowsItsOwnControlsAndBackFollows)
 {
@@ -465,35 +471,12 @@ TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
     EXPECT_EQ(kPageFinished, gPageNumber);
 }
 
-// Pixels of the label area of a button as the screen shows them.
-std::vector<DWORD> GrabArea(HDC source, int x, int y, int width, int height)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    HDC dc = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + width * height);
-    for (DWORD &pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return pixels;
-}
-
 // The label area of the Next button holds what draw text paints for label there: the
 // screen is read, then draw text paints label on the button face in the same place and
 // the screen is read again.
-void ExpectNextButtonShows(HWND button, const char *label)
+void ExpectNextButtonShows_(const char *file, int line, HWND button, const char *label)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     RedrawWindow(GetParent(button), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT client;
     GetClientRect(button, &client);
@@ -502,17 +485,19 @@ void ExpectNextButtonShows(HWND button, const char *label)
     SIZE size = MeasureGlyphText(dc, label);
     int x = (client.right - size.cx) / 2;
     int y = (client.bottom - size.cy) / 2;
-    std::vector<DWORD> shown = GrabArea(dc, x, y, size.cx, size.cy);
+    std::vector<DWORD> shown = CapturePixels(dc, x, y, size.cx, size.cy);
 
     RECT area = {x, y, x + size.cx, y + size.cy};
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     DrawGlyphText(dc, x, y, label, 0);
-    std::vector<DWORD> painted = GrabArea(dc, x, y, size.cx, size.cy);
+    std::vector<DWORD> painted = CapturePixels(dc, x, y, size.cx, size.cy);
     SelectObject(dc, previousFont);
     ReleaseDC(button, dc);
     InvalidateRect(button, nullptr, TRUE);
+    ASSERT_FALSE(shown.empty()) << "the screen could not be read";
+    ASSERT_EQ(shown.size(), painted.size());
 
     int ink = 0, different = 0;
     for (size_t i = 0; i < painted.size(); ++i) {
@@ -522,6 +507,7 @@ void ExpectNextButtonShows(HWND button, const char *label)
     EXPECT_GT(ink, 50) << label;
     EXPECT_EQ(0, different) << "pixels of \"" << label << "\" differ";
 }
+#define ExpectNextButtonShows(...) ExpectNextButtonShows_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(WizardPagesTest, NextReadsAgreeInstallOnTheLanguagePage)
 {
@@ -577,8 +563,9 @@ TEST_F(WizardPagesTest, TheClosedLanguageBoxShowsItsChineseWhole)
     RECT client;
     GetClientRect(box, &client);
     HDC dc = GetDC(box);
-    std::vector<DWORD> shown = GrabArea(dc, 0, 0, client.right, client.bottom);
+    std::vector<DWORD> shown = CapturePixels(dc, 0, 0, client.right, client.bottom);
     ReleaseDC(box, dc);
+    ASSERT_FALSE(shown.empty()) << "the screen could not be read";
 
     int found = 0;
     for (int y = 0; y + kGlyphSize <= client.bottom && !found; ++y)
@@ -623,26 +610,12 @@ protected:
                               &process_) != 0;
     }
 
-    static BOOL CALLBACK FindWizard(HWND window, LPARAM lParam)
-    {
-        SetupProgramTest *test = reinterpret_cast<SetupProgramTest *>(lParam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char caption[64] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        if (owner != test->process_.dwProcessId || lstrcmpA(caption, "Tovrana Smart Editor Installer") != 0 ||
-            !IsWindowVisible(window))
-            return TRUE;
-        test->wizard_ = window;
-        return FALSE;
-    }
-
     // The wizard once it is on screen; under full emulation a program takes many seconds
     // to show its window.
     HWND WaitForWizard()
     {
         for (int waited = 0; !wizard_ && waited < 90000; waited += 100) {
-            EnumWindows(FindWizard, reinterpret_cast<LPARAM>(this));
+            wizard_ = FindShownWindowOf(process_.dwProcessId, "Tovrana Smart Editor Installer");
             if (!wizard_ && WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0)
                 break;
         }
