@@ -8,6 +8,7 @@
 
 #include "display/glyph_text.h"
 #include "install/payload.h"
+#include "support/glyph_cells.h"
 #include "support/screen_capture.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
@@ -20,13 +21,6 @@ const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kBlack = RGB(0, 0, 0);
 
 std::vector<unsigned char> gAtlasBits;
-
-// Ink of pixel (x, y) of atlas bitmap, read from the inflated data: bit 0 is ink.
-bool AtlasInk(int bitmap, int x, int y)
-{
-    unsigned char byte = gAtlasBits[bitmap * kAtlasBitmapBytes + y * (kAtlasWidth / 8) + x / 8];
-    return !(byte & (0x80 >> (x % 8)));
-}
 
 // A white canvas with a font, whose pixels are read back directly.
 struct Canvas {
@@ -111,7 +105,7 @@ protected:
         int wrong = 0, ink = 0;
         for (int j = 0; j < kGlyphSize; ++j)
             for (int i = 0; i < kGlyphSize; ++i) {
-                bool expected = AtlasInk(cell.bitmap, cell.x + i, cell.y + j);
+                bool expected = CellInk(gAtlasBits, cell, i, j);
                 ink += expected;
                 wrong += (canvas.At(x + i, y + j) == kBlack) != expected;
             }
@@ -218,7 +212,7 @@ TEST_F(GlyphTextTest, HighlightCombinesByOrAndPlainTextByAnd)
         int wrong = 0;
         for (int j = 0; j < kGlyphSize; ++j)
             for (int i = 0; i < kGlyphSize; ++i) {
-                COLORREF source = AtlasInk(cell.bitmap, cell.x + i, cell.y + j) ? text : paper;
+                COLORREF source = CellInk(gAtlasBits, cell, i, j) ? text : paper;
                 COLORREF expected = highlight ? (destination | source) : (destination & source);
                 wrong += canvas.At(i, j) != expected;
             }

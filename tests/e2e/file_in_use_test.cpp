@@ -7,11 +7,15 @@
 
 namespace {
 
+// Reports a failure at the test's line as well as its own.
+#define AnswerInUseQuestion(...) AnswerInUseQuestion_(__FILE__, __LINE__, __VA_ARGS__)
+
 class FileInUseScenario : public SetupScenario {
 protected:
     // The question for fileName, answered with answer after whileShown has run.
-    void AnswerInUseQuestion(const char *fileName, int answer, HANDLE letGo = nullptr)
+    void AnswerInUseQuestion_(const char *file, int line, const char *fileName, int answer, HANDLE letGo = nullptr)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE(std::string("the question for ") + fileName);
         ShownMessage question = NextMessage(kInstallWait);
         ASSERT_TRUE(question.dialog);

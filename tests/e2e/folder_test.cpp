@@ -27,12 +27,6 @@ protected:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    void InstallInto(const std::string &folder)
-    {
-        TypeFolder(std::wstring(folder.begin(), folder.end()));
-        WalkToLanguagePage(IDC_DISPLAY_YES);
-        ClickInstall();
-    }
 
     // The language page after a message that stopped the install, its buttons working.
     void ExpectLanguagePageWithButtons_(const char *file, int line)
@@ -51,7 +45,7 @@ protected:
     {
         ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE("refused folder " + folder);
-        InstallInto(folder);
+        StartInstallInto(folder);
         ShownMessage refused = NextMessage(kInstallWait);
         ASSERT_TRUE(refused.dialog);
         ExpectMessage(refused, kFolderChinese, kFolderEnglish, {IDOK});
@@ -81,12 +75,9 @@ TEST_F(FolderScenario, ANewFolderChosenThroughBrowseUnderAParentWithBlanksGetsIt
     HWND chooser = WaitForChooser();
     ASSERT_TRUE(chooser) << "Browse opened no folder chooser";
     Picture(&setup_, "folder-chooser");
-    char caption[64] = "";
-    GetWindowTextA(chooser, caption, sizeof caption);
-    EXPECT_STREQ("Choose Destination Directory", caption);
-    char shown[MAX_PATH] = "";
-    GetWindowTextA(GetDlgItem(chooser, kChooserFolderLabel), shown, MAX_PATH);
-    EXPECT_EQ(0, lstrcmpiA(parent.c_str(), shown)) << "the chooser shows " << shown;
+    EXPECT_EQ("Choose Destination Directory", WindowText(chooser));
+    const std::string shown = WindowText(GetDlgItem(chooser, kChooserFolderLabel));
+    EXPECT_EQ(0, lstrcmpiA(parent.c_str(), shown.c_str())) << "the chooser shows " << shown;
     ClickWindow(GetDlgItem(chooser, IDCANCEL));
     ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }, 10000)) << "Cancel did not close the chooser";
     EXPECT_EQ(proposed, ControlText(edit));
@@ -122,7 +113,7 @@ TEST_F(FolderScenario, AnExistingFolderIsWrittenOverAndGetsNoDocFolder)
     ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "my notes.txt"), "the user's own"));
 
     Start();
-    InstallInto(folder);
+    StartInstallInto(folder);
     ShownMessage success = NextMessage(kInstallWait);
     ASSERT_TRUE(success.dialog);
     ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
@@ -130,9 +121,7 @@ TEST_F(FolderScenario, AnExistingFolderIsWrittenOverAndGetsNoDocFolder)
     // Enter presses the focused button of a message too: here Cancel of the offer.
     ShownMessage speech = NextMessage();
     ASSERT_TRUE(speech.dialog);
-    ASSERT_TRUE(BringToFront(speech.dialog));
-    PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&speech] { return FocusedId(speech.dialog) == IDCANCEL; }, 5000));
+    ASSERT_TRUE(TabOnceTo(speech.dialog, IDCANCEL));
     ASSERT_TRUE(KeyAnswer(speech, VK_RETURN));
     ExpectExitCode(0);
     EXPECT_TRUE(SpeechPackageFolders().empty()) << "Enter on Cancel accepted the speech module";
@@ -156,7 +145,7 @@ TEST_F(FolderScenario, RefusedFoldersLeaveTheWizardWorkingUntilAValidOneInstalls
     ExpectFolderRefused(missingParent, "message-folder-missing-parent");
     EXPECT_FALSE(IsFolder(Folder("missing", false)));
 
-    InstallInto(valid);
+    StartInstallInto(valid);
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
     EXPECT_TRUE(IsFolder(valid + "\\doc"));
@@ -189,7 +178,7 @@ TEST_F(FolderScenario, AFolderWithTheUsersOwnFilesIsAskedAboutFirst)
     ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "license.txt"), license));
 
     Start();
-    InstallInto(folder);
+    StartInstallInto(folder);
     ShownMessage question = NextMessage(kInstallWait);
     ASSERT_TRUE(question.dialog);
     ExpectMessage(question, kUserFilesChinese, (folder + kUserFilesEnglishEnd).c_str(), {IDYES, IDNO});

@@ -104,6 +104,13 @@ void SetupScenario::TearDown()
     RemoveTestFolder(root_);
 }
 
+std::string SetupScenario::ProposedFolder()
+{
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(1, windows[0]) + ":\\Tovra_Editor";
+}
+
 std::string SetupScenario::Folder(const std::string &name, bool make)
 {
     std::string path = root_ + "\\" + name;
@@ -114,8 +121,9 @@ std::string SetupScenario::Folder(const std::string &name, bool make)
     return path;
 }
 
-void SetupScenario::Start(const char *currentFolder)
+void SetupScenario::Start_(const char *file, int line, const char *currentFolder)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open: " << DescribeProgram(setup_);
     ASSERT_TRUE(WaitForPage(setup_, 0));
     // The first program of a fresh Wine session may answer late; the folder page always
@@ -143,7 +151,7 @@ void SetupScenario::ClickInstall_(const char *file, int line)
         << "Agree/Install was not taken: " << DescribeProgram(setup_);
 }
 
-void SetupScenario::TypeFolder_(const char *file, int line, const std::wstring &folder)
+void SetupScenario::EnterFolder_(const char *file, int line, bool paste, const std::wstring &folder)
 {
     ::testing::ScopedTrace trace(file, line, "");
     HWND edit = Item(IDC_FOLDER_EDIT);
@@ -152,22 +160,10 @@ void SetupScenario::TypeFolder_(const char *file, int line, const std::wstring &
         << "a click on the folder did not focus it: " << DescribeProgram(setup_);
     PressKey(VK_END);
     PressKeyWith(VK_SHIFT, VK_HOME);
-    TypeText(folder.c_str());
-    std::string wanted = Narrow(folder);
-    ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
-        << "the folder edit reads " << ControlText(edit);
-}
-
-void SetupScenario::PasteFolder_(const char *file, int line, const std::wstring &folder)
-{
-    ::testing::ScopedTrace trace(file, line, "");
-    HWND edit = Item(IDC_FOLDER_EDIT);
-    ClickWindow(edit);
-    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
-        << "a click on the folder did not focus it: " << DescribeProgram(setup_);
-    PressKey(VK_END);
-    PressKeyWith(VK_SHIFT, VK_HOME);
-    ASSERT_TRUE(PasteText(folder.c_str()));
+    if (paste)
+        ASSERT_TRUE(PasteText(folder.c_str()));
+    else
+        TypeText(folder.c_str());
     std::string wanted = Narrow(folder);
     ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
         << "the folder edit reads " << ControlText(edit);
@@ -221,11 +217,11 @@ void SetupScenario::WalkToLanguagePage_(const char *file, int line, int answer)
     ClickNext(3);
 }
 
-void SetupScenario::StartInstallInto_(const char *file, int line, const std::string &folder)
+void SetupScenario::StartInstallInto_(const char *file, int line, const std::string &folder, int displayAnswer)
 {
     ::testing::ScopedTrace trace(file, line, "");
     TypeFolder(std::wstring(folder.begin(), folder.end()));
-    WalkToLanguagePage(IDC_DISPLAY_YES);
+    WalkToLanguagePage(displayAnswer);
     ClickInstall();
 }
 

@@ -382,6 +382,14 @@ bool TabTo(const SetupProcess &setup, int id)
     return FocusedId(setup.wizard) == id;
 }
 
+bool TabOnceTo(HWND window, int id)
+{
+    if (!BringToFront(window))
+        return false;
+    PressKey(VK_TAB);
+    return WaitUntil([window, id] { return FocusedId(window) == id; }, 5000);
+}
+
 namespace {
 
 std::string WindowName(HWND window)

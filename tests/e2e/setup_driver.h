@@ -95,6 +95,9 @@ bool KeyAnswer(const ShownMessage &message, WORD key);
 
 // Presses Tab until control id has the focus; false when the tab order never reaches it.
 bool TabTo(const SetupProcess &setup, int id);
+// Brings window to the front and presses Tab once; false when control id does not then
+// take the focus.
+bool TabOnceTo(HWND window, int id);
 
 // What the program shows, for a step that did not go as it should: whether it has ended,
 // the page, the focus, the pointer, the foreground window and each shown window.

@@ -132,9 +132,7 @@ protected:
         // A second run finds the first run's registration; the checks start from it.
         const ClassesBefore before = NoteClasses();
         Start();
-        TypeFolder(std::wstring(folder.begin(), folder.end()));
-        WalkToLanguagePage(IDC_DISPLAY_YES);
-        ClickInstall();
+        StartInstallInto(folder);
         ShownMessage success = NextMessage(kInstallWait);
         EXPECT_TRUE(success.dialog && ClickAnswer(success, IDOK));
         ShownMessage speech = NextMessage();

@@ -14,6 +14,9 @@ namespace {
 
 const int kShippedTemplate = 120; // the settings file of the product data, as payload
 
+// Reports a failure at the test's line as well as its own.
+#define Update(...) Update_(__FILE__, __LINE__, __VA_ARGS__)
+
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -24,8 +27,9 @@ protected:
     }
     void TearDown() override { RemoveTestFolder(folder_); }
 
-    void Update(unsigned displayOk, int language)
+    void Update_(const char *file, int line, unsigned displayOk, int language)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         gDisplayOkAnswer = displayOk;
         gForcedLanguage = language;
         EXPECT_EQ(1, UpdateSettingsFile());

@@ -7,6 +7,12 @@ struct ShownWindows {
     std::vector<HWND> windows;
 };
 
+BOOL CALLBACK AddWindow(HWND window, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HWND> *>(lParam)->push_back(window);
+    return TRUE;
+}
+
 BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam)
 {
     ShownWindows *shown = reinterpret_cast<ShownWindows *>(lParam);
@@ -53,6 +59,16 @@ HWND FindShownDialogOf(DWORD process, int id)
 {
     for (HWND window : ShownWindowsOf(process))
         if (GetDlgItem(window, id))
+            return window;
+    return nullptr;
+}
+
+HWND FindThreadWindow(DWORD thread, const char *caption)
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(thread, AddWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows)
+        if (WindowText(window) == caption)
             return window;
     return nullptr;
 }

@@ -19,6 +19,9 @@ namespace {
 const char kOurKey[] = "Software\\Tovra Uninstall Test\\Ours";
 const char kTheirKey[] = "Software\\Tovra Uninstall Test\\Theirs";
 
+// Reports a failure at the test's line as well as its own.
+#define Installed(...) Installed_(__FILE__, __LINE__, __VA_ARGS__)
+
 class UninstallRunTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -38,17 +41,19 @@ protected:
     }
 
     // A file the install wrote, listed as it was written.
-    void Installed(const char *name, const std::string &bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
+    void Installed_(const char *file, int line, const char *name, const std::string &bytes,
+                    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::string path = folder_ + "\\" + name;
         ASSERT_TRUE(WriteWholeFile(path, bytes));
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
-        char line[512];
+        char entry[512];
         unsigned long sum = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()),
                                     uInt(bytes.size()));
-        snprintf(line, sizeof line, "file\t%lu\t%08lx\t%08lx\t%s\r\n", static_cast<unsigned long>(bytes.size()), sum,
+        snprintf(entry, sizeof entry, "file\t%lu\t%08lx\t%08lx\t%s\r\n", static_cast<unsigned long>(bytes.size()), sum,
                  static_cast<unsigned long>(GetFileAttributesA(path.c_str())), name);
-        record_ += line;
+        record_ += entry;
     }
     void Key(const char *path, const std::string &value)
     {

@@ -10,13 +10,18 @@
 
 namespace {
 
+// The fixture's helpers report a failure at the test's line as well as their own.
+#define Show(...) Show_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectLayout(...) ExpectLayout_(__FILE__, __LINE__, __VA_ARGS__)
+
 class MessageDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(1, LoadTestAtlas()); }
 
     // Shows a message answered by a click on button answer; returns what ShowMessage gave.
-    int Show(const char *chinese, const char *english, int type, int answer)
+    int Show_(const char *file, int line, const char *chinese, const char *english, int type, int answer)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ArmMessageAnswer(kAnswerClick, answer, &seen_);
         int result = ShowMessage(chinese, english, type, nullptr);
         EXPECT_TRUE(seen_.shown);
@@ -71,8 +76,6 @@ protected:
 
     SeenMessage seen_;
 };
-// Reports a failure at the test's line as well as its own.
-#define ExpectLayout(...) ExpectLayout_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(MessageDialogTest, AMessageWithoutEnglishHasOnlyItsChineseLineAndOk)
 {

@@ -8,6 +8,7 @@
 
 #include "message_answerer.h"
 #include "support/file_reading.h"
+#include "support/glyph_cells.h"
 #include "support/screen_capture.h"
 #include "support/window_finding.h"
 #include "test_folder.h"
@@ -29,6 +30,9 @@ const int kPageControls[4][6] = {
 // On screen whatever the page.
 const int kAlwaysShown[] = {IDC_NEXT, IDCANCEL, IDC_BRAND_CAPTION, IDC_PRODUCT_CAPTION, IDC_INSTALLER_CAPTION,
                             IDC_ICON_PANEL, IDC_PANEL_PRODUCT, IDC_PANEL_INSTALLER, IDC_SEPARATOR, IDC_FOOTER};
+
+// Reports a failure at the test's line as well as its own.
+#define ExpectPage(...) ExpectPage_(__FILE__, __LINE__, __VA_ARGS__)
 
 class WizardPagesTest : public WizardTest {
 protected:
@@ -55,8 +59,6 @@ protected:
         }
     }
 };
-// Reports a failure at the test's line as well as its own.
-#define ExpectPage(...) ExpectPage_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(WizardPagesTest, EachPageShowsItsOwnControlsAndBackFollows)
 {
@@ -386,6 +388,9 @@ TEST_F(AgreementLinesTest, ListsALongLineInPiecesThatFitAnItem)
     EXPECT_EQ("next", lines[3]);
 }
 
+// Reports a failure at the test's line as well as its own.
+#define PressEnterOn(...) PressEnterOn_(__FILE__, __LINE__, __VA_ARGS__)
+
 // Enter presses the focused push button and means Next everywhere else; the posted
 // commands are caught before anything handles them, and a hook sees whether the dialog
 // manager acted on the key too.
@@ -412,8 +417,9 @@ protected:
     }
 
     // Presses Enter with the focus on control id; returns the commands posted to the wizard.
-    std::vector<int> PressEnterOn(int id)
+    std::vector<int> PressEnterOn_(const char *file, int line, int id)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SetFocus(Item(id));
         EXPECT_EQ(Item(id), GetFocus());
         PumpMessages();
@@ -471,6 +477,9 @@ TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
     EXPECT_EQ(kPageFinished, gPageNumber);
 }
 
+// Reports a failure at the test's line as well as its own.
+#define ExpectNextButtonShows(...) ExpectNextButtonShows_(__FILE__, __LINE__, __VA_ARGS__)
+
 // The label area of the Next button holds what draw text paints for label there: the
 // screen is read, then draw text paints label on the button face in the same place and
 // the screen is read again.
@@ -507,21 +516,12 @@ void ExpectNextButtonShows_(const char *file, int line, HWND button, const char 
     EXPECT_GT(ink, 50) << label;
     EXPECT_EQ(0, different) << "pixels of \"" << label << "\" differ";
 }
-#define ExpectNextButtonShows(...) ExpectNextButtonShows_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(WizardPagesTest, NextReadsAgreeInstallOnTheLanguagePage)
 {
     ExpectNextButtonShows(Item(IDC_NEXT), "下一步 Next");
     GoToPage(3);
     ExpectNextButtonShows(Item(IDC_NEXT), "同意/安装 Agree/Install");
-}
-
-// Ink of pixel (x, y) of a cell of the product's atlas, read from the payload itself:
-// bit 0 is ink.
-bool AtlasInk(const std::vector<unsigned char> &atlas, GlyphCell cell, int x, int y)
-{
-    size_t at = cell.bitmap * kAtlasBitmapBytes + (cell.y + y) * (kAtlasWidth / 8) + (cell.x + x) / 8;
-    return !(atlas[at] & (0x80 >> ((cell.x + x) % 8)));
 }
 
 // Whether the 16 x 16 block at (x, y) of pixels (width across) is the atlas cell of code
@@ -536,7 +536,7 @@ bool ShowsCell(const std::vector<DWORD> &pixels, int width, int x, int y, const 
     for (int row = 0; row < kGlyphSize; ++row) {
         for (int column = 0; column < kGlyphSize; ++column) {
             DWORD pixel = pixels[(y + row) * width + x + column];
-            bool isInk = AtlasInk(atlas, cell, column, row);
+            bool isInk = CellInk(atlas, cell, column, row);
             DWORD &expected = isInk ? ink : paper;
             bool &seen = isInk ? inkSeen : paperSeen;
             if (!seen) {
