@@ -160,10 +160,11 @@ void SetupScenario::EnterFolder_(const char *file, int line, bool paste, const s
         << "a click on the folder did not focus it: " << DescribeProgram(setup_);
     PressKey(VK_END);
     PressKeyWith(VK_SHIFT, VK_HOME);
-    if (paste)
+    if (paste) {
         ASSERT_TRUE(PasteText(folder.c_str()));
-    else
+    } else {
         TypeText(folder.c_str());
+    }
     std::string wanted = Narrow(folder);
     ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
         << "the folder edit reads " << ControlText(edit);

@@ -14,8 +14,9 @@ namespace {
 
 const int kShippedTemplate = 120; // the settings file of the product data, as payload
 
-// Reports a failure at the test's line as well as its own.
+// The fixture's helpers report a failure at the test's line as well as their own.
 #define Update(...) Update_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExtractShippedTemplate() ExtractShippedTemplate_(__FILE__, __LINE__)
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -41,8 +42,9 @@ protected:
         GetPrivateProfileStringA("Config", key, "<none>", value, sizeof value, path_.c_str());
         return value;
     }
-    void ExtractShippedTemplate()
+    void ExtractShippedTemplate_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::vector<char> buffer(65536);
         ASSERT_EQ(1, ExtractPayload(kShippedTemplate, "cendraui.ini", buffer.data(), buffer.size(), 1, 1, nullptr));
     }

@@ -19,8 +19,11 @@ namespace {
 const char kOurKey[] = "Software\\Tovra Uninstall Test\\Ours";
 const char kTheirKey[] = "Software\\Tovra Uninstall Test\\Theirs";
 
-// Reports a failure at the test's line as well as its own.
+// The fixture's helpers report a failure at the test's line as well as their own.
 #define Installed(...) Installed_(__FILE__, __LINE__, __VA_ARGS__)
+#define Key(...) Key_(__FILE__, __LINE__, __VA_ARGS__)
+#define Shortcut(...) Shortcut_(__FILE__, __LINE__, __VA_ARGS__)
+#define Folders() Folders_(__FILE__, __LINE__)
 
 class UninstallRunTest : public ::testing::Test {
 protected:
@@ -55,8 +58,9 @@ protected:
                  static_cast<unsigned long>(GetFileAttributesA(path.c_str())), name);
         record_ += entry;
     }
-    void Key(const char *path, const std::string &value)
+    void Key_(const char *file, int line, const char *path, const std::string &value)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         HKEY key;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\shell\\open").c_str(), 0,
                                                  nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
@@ -64,14 +68,16 @@ protected:
         RegCloseKey(key);
         record_ += std::string("key\tHKCU\t") + path + "\r\n";
     }
-    void Shortcut(const char *name, const std::string &target)
+    void Shortcut_(const char *file, int line, const char *name, const std::string &target)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::string link = group_ + "\\" + name + ".lnk";
         ASSERT_EQ(1, MakeShortcut(target.c_str(), link.c_str(), name));
         record_ += "shortcut\t" + link + "\r\n";
     }
-    void Folders()
+    void Folders_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         for (const std::string &made : {folder_, folder_ + "\\doc", group_})
             record_ += "folder\t" + made + "\r\n";
         ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, record_));
