@@ -1,10 +1,9 @@
-// Scratch folders and whole-file helpers for tests that write to disk under Wine.
+// Scratch folders for tests that write to disk under Wine.
 #ifndef TOVRA_TEST_FOLDER_H
 #define TOVRA_TEST_FOLDER_H
 
 #include <windows.h>
 
-#include <stdio.h>
 #include <string.h>
 #include <set>
 #include <string>
@@ -80,29 +79,6 @@ inline std::set<std::string> NameSetIn(const std::string &folder)
 inline bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-inline std::string ReadWholeFile(const std::string &path)
-{
-    std::string content;
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return "<missing>";
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
-    fclose(file);
-    return content;
-}
-
-inline bool WriteWholeFile(const std::string &path, const std::string &content)
-{
-    FILE *file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = fwrite(content.data(), 1, content.size(), file) == content.size();
-    return fclose(file) == 0 && ok;
 }
 
 #endif

@@ -8,6 +8,8 @@
 
 #include "display/glyph_text.h"
 #include "install/payload.h"
+#include "support/glyph_cells.h"
+#include "support/screen_capture.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
 
@@ -20,35 +22,17 @@ const COLORREF kBlack = RGB(0, 0, 0);
 
 std::vector<unsigned char> gAtlasBits;
 
-// Ink of pixel (x, y) of atlas bitmap, read from the inflated data: bit 0 is ink.
-bool AtlasInk(int bitmap, int x, int y)
-{
-    unsigned char byte = gAtlasBits[bitmap * kAtlasBitmapBytes + y * (kAtlasWidth / 8) + x / 8];
-    return !(byte & (0x80 >> (x % 8)));
-}
-
-// A 32-bit top-down canvas in a memory context, so pixels can be read back directly.
+// A white canvas with a font, whose pixels are read back directly.
 struct Canvas {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previousBitmap = nullptr;
-    HFONT font = nullptr;
-    HGDIOBJ previousFont = nullptr;
-    DWORD *pixels = nullptr;
+    PixelSurface surface;
+    HDC dc;
+    const DWORD *pixels;
+    HFONT font;
+    HGDIOBJ previousFont;
 
     explicit Canvas(const char *face = "Tahoma", int height = -13)
+        : surface(nullptr, kCanvasWidth, kCanvasHeight), dc(surface.dc), pixels(surface.pixels)
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kCanvasWidth;
-        info.bmiHeader.biHeight = -kCanvasHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void *bits = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels = static_cast<DWORD *>(bits);
-        previousBitmap = SelectObject(dc, bitmap);
         font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, face);
         previousFont = SelectObject(dc, font);
         SetTextColor(dc, kBlack);
@@ -59,9 +43,6 @@ struct Canvas {
     {
         SelectObject(dc, previousFont);
         DeleteObject(font);
-        SelectObject(dc, previousBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
     }
     void Fill(COLORREF colour)
     {
@@ -116,23 +97,26 @@ protected:
 
     // Every pixel of the 16 x 16 cell at (x, y) of the canvas is black exactly where the
     // atlas cell of code has ink.
-    static void ExpectCellAt(const Canvas &canvas, int x, int y, unsigned code, int line)
+    static void ExpectCellAt_(const char *file, int line, const Canvas &canvas, int x, int y, unsigned code)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         GlyphCell cell = LocateGlyphCell(code);
         int wrong = 0, ink = 0;
         for (int j = 0; j < kGlyphSize; ++j)
             for (int i = 0; i < kGlyphSize; ++i) {
-                bool expected = AtlasInk(cell.bitmap, cell.x + i, cell.y + j);
+                bool expected = CellInk(gAtlasBits, cell, i, j);
                 ink += expected;
                 wrong += (canvas.At(x + i, y + j) == kBlack) != expected;
             }
-        EXPECT_EQ(0, wrong) << "cell of code " << std::hex << code << " drawn at line " << std::dec << line;
+        EXPECT_EQ(0, wrong) << "cell of code " << std::hex << code;
         EXPECT_GT(ink, 0) << "cell of code " << std::hex << code << " is blank";
     }
 
     static int loaded_;
 };
 int GlyphTextTest::loaded_;
+// Reports a failure at the test's line as well as its own.
+#define ExpectCellAt(...) ExpectCellAt_(__FILE__, __LINE__, __VA_ARGS__)
 
 struct CellRow {
     unsigned code;
@@ -183,11 +167,11 @@ TEST_F(GlyphTextTest, DrawsEachDoubleByteCharacterAsItsAtlasCell)
     SIZE extent = DrawGlyphText(canvas.dc, 5, 7, text, 0);
     EXPECT_EQ(4 * kGlyphSize, extent.cx);
     EXPECT_EQ(kGlyphSize, extent.cy);
-    ExpectCellAt(canvas, 5, 7, 0xB0A1, __LINE__);
-    ExpectCellAt(canvas, 21, 7, 0xE946, __LINE__);
-    ExpectCellAt(canvas, 37, 7, 0xA9A4, __LINE__);
+    ExpectCellAt(canvas, 5, 7, 0xB0A1);
+    ExpectCellAt(canvas, 21, 7, 0xE946);
+    ExpectCellAt(canvas, 37, 7, 0xA9A4);
     // A row-8 code has no cell of its own: it shows the first hanzi.
-    ExpectCellAt(canvas, 53, 7, 0xB0A1, __LINE__);
+    ExpectCellAt(canvas, 53, 7, 0xB0A1);
     for (int x = 0; x < kCanvasWidth; ++x) {
         EXPECT_EQ(kWhite, canvas.At(x, 6)) << "ink above the cells at x " << x;
         EXPECT_EQ(kWhite, canvas.At(x, 23)) << "ink below the cells at x " << x;
@@ -227,7 +211,7 @@ TEST_F(GlyphTextTest, HighlightCombinesByOrAndPlainTextByAnd)
         int wrong = 0;
         for (int j = 0; j < kGlyphSize; ++j)
             for (int i = 0; i < kGlyphSize; ++i) {
-                COLORREF source = AtlasInk(cell.bitmap, cell.x + i, cell.y + j) ? text : paper;
+                COLORREF source = CellInk(gAtlasBits, cell, i, j) ? text : paper;
                 COLORREF expected = highlight ? (destination | source) : (destination & source);
                 wrong += canvas.At(i, j) != expected;
             }
@@ -259,7 +243,7 @@ TEST_F(GlyphTextTest, MeasureGivesTheAdvanceDrawTextMakes)
     DrawGlyphText(canvas.dc, 3, 4, "Agree 啊", 0);
     RECT cover = {0, 0, 3 + prefix.cx, kCanvasHeight};
     FillRect(canvas.dc, &cover, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ExpectCellAt(canvas, 3 + prefix.cx, 4, 0xB0A1, __LINE__);
+    ExpectCellAt(canvas, 3 + prefix.cx, 4, 0xB0A1);
 }
 
 TEST_F(GlyphTextTest, LeadByteAtTheEndDrawsTheCellOfLeadTimes256)
@@ -270,7 +254,7 @@ TEST_F(GlyphTextTest, LeadByteAtTheEndDrawsTheCellOfLeadTimes256)
     EXPECT_EQ(x.cx + kGlyphSize, extent.cx);
     RECT cover = {0, 0, x.cx, kCanvasHeight};
     FillRect(canvas.dc, &cover, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ExpectCellAt(canvas, x.cx, 2, 0xC400, __LINE__);
+    ExpectCellAt(canvas, x.cx, 2, 0xC400);
 }
 
 TEST_F(GlyphTextTest, DrawsTransparentlyAndLeavesTheBackgroundModeAsItWas)

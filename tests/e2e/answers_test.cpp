@@ -4,24 +4,32 @@
 #include <map>
 
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
 
 class AnswersScenario : public SetupScenario {
 protected:
-    void InstallInto(const std::string &folder, int displayAnswer)
+    // Starts the program and installs into folder once more, up to the question about
+    // the old word base.
+    ShownMessage WordBaseQuestion_(const char *file, int line, const std::string &folder)
     {
-        TypeFolder(std::wstring(folder.begin(), folder.end()));
-        WalkToLanguagePage(displayAnswer);
-        ClickInstall();
+        ::testing::ScopedTrace trace(file, line, "");
+        StartWizard();
+        StartInstallInto(folder);
+        ShownMessage question = NextMessage(kInstallWait);
+        if (question.dialog)
+            ExpectMessage(question, kWordBaseChinese, kWordBaseEnglish, {IDYES, IDNO});
+        return question;
     }
 };
+#define WordBaseQuestion(...) WordBaseQuestion_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(AnswersScenario, DisplayAnswerNoAndTraditionalChineseReachTheSettingsWithoutDesktopIcons)
 {
     const std::string folder = Folder("traditional", false);
-    Start();
+    StartWizard();
     TypeFolder(std::wstring(folder.begin(), folder.end()));
     ClickWindow(Item(IDC_DESKTOP_ICON));
     ASSERT_TRUE(WaitUntil([this] { return !Checked(Item(IDC_DESKTOP_ICON)); }, 5000));
@@ -52,8 +60,8 @@ const char *const kWordBaseFiles[] = {"CiZuFlat.igb", "pycizudic.idx", "py2_3ZiC
 TEST_F(AnswersScenario, ASecondInstallKeepsTheOldWordBaseOnNoAndReplacesItOnYes)
 {
     const std::string folder = Folder("word base", false);
-    Start();
-    InstallInto(folder, IDC_DISPLAY_YES);
+    StartWizard();
+    StartInstallInto(folder);
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
     EndSetup(&setup_);
@@ -70,11 +78,8 @@ TEST_F(AnswersScenario, ASecondInstallKeepsTheOldWordBaseOnNoAndReplacesItOnYes)
 
     {
         SCOPED_TRACE("answered No");
-        Start();
-        InstallInto(folder, IDC_DISPLAY_YES);
-        ShownMessage question = NextMessage(kInstallWait);
+        ShownMessage question = WordBaseQuestion(folder);
         ASSERT_TRUE(question.dialog);
-        ExpectMessage(question, kWordBaseChinese, kWordBaseEnglish, {IDYES, IDNO});
         Picture(&setup_, "message-old-word-base");
         ASSERT_TRUE(ClickAnswer(question, IDNO));
         FinishSuccessfulInstall(IDCANCEL);
@@ -88,11 +93,8 @@ TEST_F(AnswersScenario, ASecondInstallKeepsTheOldWordBaseOnNoAndReplacesItOnYes)
     }
     {
         SCOPED_TRACE("answered Yes, by Enter on the focused Yes");
-        Start();
-        InstallInto(folder, IDC_DISPLAY_YES);
-        ShownMessage question = NextMessage(kInstallWait);
+        ShownMessage question = WordBaseQuestion(folder);
         ASSERT_TRUE(question.dialog);
-        ExpectMessage(question, kWordBaseChinese, kWordBaseEnglish, {IDYES, IDNO});
         EXPECT_EQ(IDYES, question.focus);
         ASSERT_TRUE(KeyAnswer(question, VK_RETURN));
         FinishSuccessfulInstall(IDCANCEL);

@@ -11,13 +11,6 @@ namespace {
 
 class CancelScenario : public SetupScenario {
 protected:
-    std::string ProposedFolder()
-    {
-        char windows[MAX_PATH] = "";
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        return std::string(1, windows[0]) + ":\\Tovra_Editor";
-    }
-
     void WalkTo(int page)
     {
         if (page >= 1)
@@ -77,7 +70,7 @@ TEST_F(CancelScenario, OnEveryPageEndsTheProgramAndWritesNothing)
     RemoveTestFolder(folder);
     for (int page = 0; page < 4; ++page) {
         SCOPED_TRACE("cancelled on page " + std::to_string(page));
-        Start();
+        StartWizard();
         WalkTo(page);
         Picture(&setup_, ("cancel-on-page" + std::to_string(page)).c_str());
         Cancel(page);
@@ -99,10 +92,8 @@ TEST_F(FailureScenario, ARequiredFileThatCannotBeWrittenEndsInTheFailureMessageA
 {
     const std::string folder = Folder("blocked", true);
     ASSERT_TRUE(CreateDirectoryA(InstalledFile(folder, "gbkflat.dic").c_str(), nullptr));
-    Start();
-    TypeFolder(std::wstring(folder.begin(), folder.end()));
-    WalkToLanguagePage(IDC_DISPLAY_YES);
-    ClickInstall();
+    StartWizard();
+    StartInstallInto(folder);
 
     ShownMessage failure = NextMessage(kInstallWait);
     ASSERT_TRUE(failure.dialog);

@@ -58,7 +58,7 @@ protected:
             ASSERT_EQ('\x5C', Narrow(name).back()) << "not a name for this code page: " << Narrow(name);
         const std::string chosen = Folder(Narrow(chooserName), true);
         const std::string folder = Folder(Narrow(installName), false);
-        Start(chosen.c_str());
+        StartWizard(chosen.c_str());
 
         ClickWindow(Item(IDC_BROWSE));
         HWND chooser = WaitForChooser();
@@ -85,7 +85,7 @@ TEST_F(SimplifiedChineseSystem, NamesAreGbkAndTheFolderMayBeChinese)
     ASSERT_EQ(1, column_);
     const std::string parent = Folder("中文目录", true);
     const std::string folder = parent + "\\编辑器";
-    Start();
+    StartWizard();
     // Wine hands a typed Chinese character to an ANSI edit as two question marks, so the
     // name is pasted, as a user of a system without that keyboard would.
     PasteFolder(Wide(folder));
@@ -110,7 +110,7 @@ TEST_F(TraditionalChineseSystem, NamesAreBig5AndTheFolderMayHaveBlanks)
         GTEST_SKIP() << "runs under LANG=zh_TW.UTF-8 (code page 950)";
     ASSERT_EQ(2, column_);
     const std::string folder = Folder("Program Files", true) + "\\Tovra Smart Editor";
-    Start();
+    StartWizard();
     TypeFolder(Wide(folder));
     InstallWithLanguage(2);
     ExpectInstalled(folder, '0', 2, true);

@@ -3,6 +3,7 @@
 #include "driver_options.h"
 #include "gb2312_text.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 #ifndef PAYLOAD_STREAMS

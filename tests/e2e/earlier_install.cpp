@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "install/manifest.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
@@ -59,23 +60,24 @@ FolderState StateOf(const std::string &folder)
     return state;
 }
 
-void ExpectFolderAsBefore(const std::string &folder, const FolderState &before)
+void ExpectFolderAsBefore_(const char *file, int line, const std::string &folder, const FolderState &before)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     FolderState now = StateOf(folder);
-    for (const auto &file : before) {
-        auto found = now.find(file.first);
+    for (const auto &entry : before) {
+        auto found = now.find(entry.first);
         if (found == now.end()) {
-            ADD_FAILURE() << folder << "\\" << file.first << " is gone";
+            ADD_FAILURE() << folder << "\\" << entry.first << " is gone";
             continue;
         }
         // Whole files are compared without printing them.
-        EXPECT_TRUE(found->second.bytes == file.second.bytes)
-            << folder << "\\" << file.first << " holds other bytes (" << found->second.bytes.size() << " bytes, "
-            << file.second.bytes.size() << " before)";
-        EXPECT_EQ(file.second.attributes, found->second.attributes) << folder << "\\" << file.first;
+        EXPECT_TRUE(found->second.bytes == entry.second.bytes)
+            << folder << "\\" << entry.first << " holds other bytes (" << found->second.bytes.size() << " bytes, "
+            << entry.second.bytes.size() << " before)";
+        EXPECT_EQ(entry.second.attributes, found->second.attributes) << folder << "\\" << entry.first;
     }
-    for (const auto &file : now)
-        EXPECT_TRUE(before.count(file.first)) << folder << "\\" << file.first << " was not there before";
+    for (const auto &entry : now)
+        EXPECT_TRUE(before.count(entry.first)) << folder << "\\" << entry.first << " was not there before";
 }
 
 std::vector<std::string> StrayCopies(const std::string &folder)

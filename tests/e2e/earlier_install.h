@@ -26,7 +26,9 @@ typedef std::map<std::string, FileState> FolderState;
 
 FolderState StateOf(const std::string &folder);
 // The folder holds exactly the entries of before, each with its bytes and attributes.
-void ExpectFolderAsBefore(const std::string &folder, const FolderState &before);
+void ExpectFolderAsBefore_(const char *file, int line, const std::string &folder, const FolderState &before);
+// Reports a failure at the test's line as well as its own.
+#define ExpectFolderAsBefore(...) ExpectFolderAsBefore_(__FILE__, __LINE__, __VA_ARGS__)
 
 // The temporary and kept copies the install makes while it replaces files, left in folder.
 std::vector<std::string> StrayCopies(const std::string &folder);

@@ -7,11 +7,15 @@
 
 namespace {
 
+// Reports a failure at the test's line as well as its own.
+#define AnswerInUseQuestion(...) AnswerInUseQuestion_(__FILE__, __LINE__, __VA_ARGS__)
+
 class FileInUseScenario : public SetupScenario {
 protected:
     // The question for fileName, answered with answer after whileShown has run.
-    void AnswerInUseQuestion(const char *fileName, int answer, HANDLE letGo = nullptr)
+    void AnswerInUseQuestion_(const char *file, int line, const char *fileName, int answer, HANDLE letGo = nullptr)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE(std::string("the question for ") + fileName);
         ShownMessage question = NextMessage(kInstallWait);
         ASSERT_TRUE(question.dialog);
@@ -33,7 +37,7 @@ TEST_F(FileInUseScenario, AFileInUseIsAskedForByNameThenTriedAgainOrGivenUp)
         SCOPED_TRACE("the notes application held and given up: a required file, the install rolls back");
         HANDLE notes = HoldFile(folder + "\\Vardel.exe");
         ASSERT_NE(INVALID_HANDLE_VALUE, notes);
-        Start();
+        StartWizard();
         StartInstallInto(folder);
         AnswerInUseQuestion("Vardel.exe", IDCANCEL);
         ShownMessage failure = NextMessage(kInstallWait);
@@ -55,7 +59,7 @@ TEST_F(FileInUseScenario, AFileInUseIsAskedForByNameThenTriedAgainOrGivenUp)
         HANDLE server = HoldFile(folder + "\\DeVud.exe");
         ASSERT_NE(INVALID_HANDLE_VALUE, editor);
         ASSERT_NE(INVALID_HANDLE_VALUE, server);
-        Start();
+        StartWizard();
         StartInstallInto(folder);
         AnswerInUseQuestion("TVREdit.exe", IDOK, editor);
         AnswerInUseQuestion("DeVud.exe", IDCANCEL);

@@ -7,12 +7,17 @@
 #include <set>
 
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
 
 // The label where the folder chooser shows its current folder.
 const int kChooserFolderLabel = stc1;
+
+// The scenario's own checks report a failure at the scenario's line as well as their own.
+#define ExpectLanguagePageWithButtons() ExpectLanguagePageWithButtons_(__FILE__, __LINE__)
+#define ExpectFolderRefused(...) ExpectFolderRefused_(__FILE__, __LINE__, __VA_ARGS__)
 
 class FolderScenario : public SetupScenario {
 protected:
@@ -22,16 +27,11 @@ protected:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    void InstallInto(const std::string &folder)
-    {
-        TypeFolder(std::wstring(folder.begin(), folder.end()));
-        WalkToLanguagePage(IDC_DISPLAY_YES);
-        ClickInstall();
-    }
 
     // The language page after a message that stopped the install, its buttons working.
-    void ExpectLanguagePageWithButtons()
+    void ExpectLanguagePageWithButtons_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(WaitForPage(setup_, 3));
         for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
             EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
@@ -41,10 +41,11 @@ protected:
 
     // Install pressed with a folder the wizard must refuse: the folder message, then the
     // language page again with its buttons.
-    void ExpectFolderRefused(const std::string &folder, const char *picture)
+    void ExpectFolderRefused_(const char *file, int line, const std::string &folder, const char *picture)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE("refused folder " + folder);
-        InstallInto(folder);
+        StartInstallInto(folder);
         ShownMessage refused = NextMessage(kInstallWait);
         ASSERT_TRUE(refused.dialog);
         ExpectMessage(refused, kFolderChinese, kFolderEnglish, {IDOK});
@@ -66,7 +67,7 @@ TEST_F(FolderScenario, ANewFolderChosenThroughBrowseUnderAParentWithBlanksGetsIt
 {
     const std::string parent = Folder("new parent", true);
     const std::string folder = parent + "\\Tovra_Editor";
-    Start(parent.c_str());
+    StartWizard(parent.c_str());
     HWND edit = Item(IDC_FOLDER_EDIT);
     const std::string proposed = ControlText(edit);
 
@@ -74,12 +75,9 @@ TEST_F(FolderScenario, ANewFolderChosenThroughBrowseUnderAParentWithBlanksGetsIt
     HWND chooser = WaitForChooser();
     ASSERT_TRUE(chooser) << "Browse opened no folder chooser";
     Picture(&setup_, "folder-chooser");
-    char caption[64] = "";
-    GetWindowTextA(chooser, caption, sizeof caption);
-    EXPECT_STREQ("Choose Destination Directory", caption);
-    char shown[MAX_PATH] = "";
-    GetWindowTextA(GetDlgItem(chooser, kChooserFolderLabel), shown, MAX_PATH);
-    EXPECT_EQ(0, lstrcmpiA(parent.c_str(), shown)) << "the chooser shows " << shown;
+    EXPECT_EQ("Choose Destination Directory", WindowText(chooser));
+    const std::string shown = WindowText(GetDlgItem(chooser, kChooserFolderLabel));
+    EXPECT_EQ(0, lstrcmpiA(parent.c_str(), shown.c_str())) << "the chooser shows " << shown;
     ClickWindow(GetDlgItem(chooser, IDCANCEL));
     ASSERT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }, 10000)) << "Cancel did not close the chooser";
     EXPECT_EQ(proposed, ControlText(edit));
@@ -114,8 +112,8 @@ TEST_F(FolderScenario, AnExistingFolderIsWrittenOverAndGetsNoDocFolder)
     SetFileAttributesA(InstalledFile(folder, "sortord.dic").c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "my notes.txt"), "the user's own"));
 
-    Start();
-    InstallInto(folder);
+    StartWizard();
+    StartInstallInto(folder);
     ShownMessage success = NextMessage(kInstallWait);
     ASSERT_TRUE(success.dialog);
     ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
@@ -123,9 +121,7 @@ TEST_F(FolderScenario, AnExistingFolderIsWrittenOverAndGetsNoDocFolder)
     // Enter presses the focused button of a message too: here Cancel of the offer.
     ShownMessage speech = NextMessage();
     ASSERT_TRUE(speech.dialog);
-    ASSERT_TRUE(BringToFront(speech.dialog));
-    PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&speech] { return FocusedId(speech.dialog) == IDCANCEL; }, 5000));
+    ASSERT_TRUE(TabOnceTo(speech.dialog, IDCANCEL));
     ASSERT_TRUE(KeyAnswer(speech, VK_RETURN));
     ExpectExitCode(0);
     EXPECT_TRUE(SpeechPackageFolders().empty()) << "Enter on Cancel accepted the speech module";
@@ -144,12 +140,12 @@ TEST_F(FolderScenario, RefusedFoldersLeaveTheWizardWorkingUntilAValidOneInstalls
     const std::string missingParent = Folder("missing\\Tovra Editor", false);
     const std::string valid = Folder("valid", false);
 
-    Start();
+    StartWizard();
     ExpectFolderRefused(tooLong, "message-folder-too-long");
     ExpectFolderRefused(missingParent, "message-folder-missing-parent");
     EXPECT_FALSE(IsFolder(Folder("missing", false)));
 
-    InstallInto(valid);
+    StartInstallInto(valid);
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
     EXPECT_TRUE(IsFolder(valid + "\\doc"));
@@ -162,7 +158,7 @@ TEST_F(FolderScenario, RefusedFoldersLeaveTheWizardWorkingUntilAValidOneInstalls
 TEST_F(FolderScenario, RelativeFoldersAndNamesEndingInABlankOrADotAreRefused)
 {
     const std::string current = Folder("current", true);
-    Start(current.c_str());
+    StartWizard(current.c_str());
     ExpectFolderRefused("RelTovra", "message-folder-relative");
     ExpectFolderRefused(Folder("Trail ", false), "message-folder-trailing-blank");
     ExpectFolderRefused(Folder("Trail.", false), "message-folder-trailing-dot");
@@ -181,8 +177,8 @@ TEST_F(FolderScenario, AFolderWithTheUsersOwnFilesIsAskedAboutFirst)
     ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "readme.txt"), readme));
     ASSERT_TRUE(WriteWholeFile(InstalledFile(folder, "license.txt"), license));
 
-    Start();
-    InstallInto(folder);
+    StartWizard();
+    StartInstallInto(folder);
     ShownMessage question = NextMessage(kInstallWait);
     ASSERT_TRUE(question.dialog);
     ExpectMessage(question, kUserFilesChinese, (folder + kUserFilesEnglishEnd).c_str(), {IDYES, IDNO});

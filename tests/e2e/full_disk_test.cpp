@@ -12,6 +12,7 @@
 #include "install/manifest.h"
 #include "linux_command.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 #ifndef SMALL_DRIVE_SCRIPT
@@ -95,7 +96,7 @@ TEST_F(FullDiskScenario, AnInstallThatDoesNotFitIsRefusedBeforeAnythingIsWritten
 {
     MountSmallDrive(8);
     const unsigned long long freeBefore = FreeBytes();
-    Start();
+    StartWizard();
     StartInstallInto("T:\\Tovra_Editor");
 
     ShownMessage room = NextMessage(kInstallWait);
@@ -144,7 +145,7 @@ TEST_F(FullDiskScenario, AReinstallOnADriveThatFillsWhileItWorksGivesEveryFileBa
     ASSERT_TRUE(SetFileAttributesA((folder + "\\pykeys.dic0101").c_str(), kReadOnlyHidden));
     const FolderState before = StateOf(folder);
 
-    Start();
+    StartWizard();
     StartInstallInto(folder);
     ShownMessage question = NextMessage(kInstallWait);
     ASSERT_TRUE(question.dialog);

@@ -11,6 +11,7 @@
 #include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
 #include "support/expected_registration.h"
+#include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
 
@@ -19,20 +20,6 @@ namespace {
 const DWORD kCheckedAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 const char kSettingsFile[] = "cendraui.ini";
-
-bool ReadFileBytes(const std::string &path, std::string *bytes)
-{
-    bytes->clear();
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->append(chunk, got);
-    fclose(file);
-    return true;
-}
 
 DWORD AttributesWanted(const ManifestStep &row)
 {
@@ -166,9 +153,10 @@ std::string InstalledFile(const std::string &folder, const char *name)
     return folder + "\\" + name;
 }
 
-void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int language,
-                             const std::set<std::string> &skipped)
+void ExpectManifestInstalled_(const char *file, int line, const std::string &folder, char useBmpFont, int language,
+                              const std::set<std::string> &skipped)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     DWORD installed = GetFileAttributesA(folder.c_str());
     ASSERT_TRUE(installed != INVALID_FILE_ATTRIBUTES && (installed & FILE_ATTRIBUTE_DIRECTORY))
         << "no install folder " << folder;
@@ -182,11 +170,11 @@ void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int lan
             continue;
         SCOPED_TRACE(std::string("manifest file ") + row.fileName);
         std::string product, installed;
-        ASSERT_TRUE(ReadFileBytes(ProductFile(row.fileName), &product)) << "no product file " << ProductFile(row.fileName);
+        ASSERT_TRUE(ReadWholeFile(ProductFile(row.fileName), &product)) << "no product file " << ProductFile(row.fileName);
         if (row.fileName == std::string(kSettingsFile))
             product = UpdatedSettings(product, useBmpFont, language);
         std::string path = InstalledFile(folder, row.fileName);
-        if (!ReadFileBytes(path, &installed)) {
+        if (!ReadWholeFile(path, &installed)) {
             ADD_FAILURE() << "not installed: " << path;
             continue;
         }
@@ -199,8 +187,9 @@ void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int lan
     EXPECT_EQ(124, rows) << "manifest rows";
 }
 
-void ExpectSettings(const std::string &folder, char useBmpFont, int language)
+void ExpectSettings_(const char *file, int line, const std::string &folder, char useBmpFont, int language)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     std::string path = InstalledFile(folder, kSettingsFile);
     char value[64] = "";
     GetPrivateProfileStringA("Config", "UseBmpFont", "(missing)", value, sizeof value, path.c_str());
@@ -209,8 +198,9 @@ void ExpectSettings(const std::string &folder, char useBmpFont, int language)
     EXPECT_EQ(std::to_string(language), value) << path;
 }
 
-void ExpectProgramGroup(const std::string &folder, int column)
+void ExpectProgramGroup_(const char *file, int line, const std::string &folder, int column)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     DWORD group = GetFileAttributesA(GroupFolder(column).c_str());
     ASSERT_TRUE(group != INVALID_FILE_ATTRIBUTES && (group & FILE_ATTRIBUTE_DIRECTORY))
         << "no program group " << GroupFolder(column);
@@ -222,8 +212,9 @@ void ExpectProgramGroup(const std::string &folder, int column)
                    ProductName(kInstalledProduct, kUninstallName, column));
 }
 
-void ExpectInstalledAppsEntry(const std::string &folder, int column)
+void ExpectInstalledAppsEntry_(const char *file, int line, const std::string &folder, int column)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     EXPECT_EQ(ProductName(kInstalledProduct, kShortcutName, column), InstalledAppsText("DisplayName"));
     EXPECT_EQ(folder, InstalledAppsText("InstallLocation"));
     EXPECT_EQ("\"" + folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\"",
@@ -233,22 +224,25 @@ void ExpectInstalledAppsEntry(const std::string &folder, int column)
     EXPECT_NE(std::string::npos, record.find("\tTVREdit.exe\r\n")) << record.substr(0, 200);
 }
 
-void ExpectDesktopShortcuts(const std::string &folder, int column)
+void ExpectDesktopShortcuts_(const char *file, int line, const std::string &folder, int column)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     for (int product : kDesktopProducts)
         ExpectShortcut(DesktopShortcut(product, column),
                        folder + "\\" + ProductName(product, kExecutableFile, column),
                        ProductName(product, kShortcutName, column));
 }
 
-void ExpectNoDesktopShortcuts(int column)
+void ExpectNoDesktopShortcuts_(const char *file, int line, int column)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     for (int product : kDesktopProducts)
         EXPECT_FALSE(FileExists(DesktopShortcut(product, column))) << DesktopShortcut(product, column);
 }
 
-void ExpectNoShortcuts(int column)
+void ExpectNoShortcuts_(const char *file, int line, int column)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     EXPECT_FALSE(FileExists(GroupFolder(column))) << GroupFolder(column);
     ExpectNoDesktopShortcuts(column);
 }

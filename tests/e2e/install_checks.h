@@ -19,14 +19,14 @@ std::string InstalledFile(const std::string &folder, const char *name);
 // Every manifest file but those in skipped is in folder, byte for byte its product file,
 // with exactly its read-only and hidden attributes; the settings file holds the two
 // choices on top of its template.
-void ExpectManifestInstalled(const std::string &folder, char useBmpFont, int language,
-                             const std::set<std::string> &skipped = std::set<std::string>());
-void ExpectSettings(const std::string &folder, char useBmpFont, int language);
+void ExpectManifestInstalled_(const char *file, int line, const std::string &folder, char useBmpFont, int language,
+                              const std::set<std::string> &skipped = std::set<std::string>());
+void ExpectSettings_(const char *file, int line, const std::string &folder, char useBmpFont, int language);
 // The shipped settings file as the install leaves it with the user's two choices.
 std::string UpdatedSettings(const std::string &shipped, char useBmpFont, int language);
 
 // The program group with its two shortcuts into folder, named in the column of column.
-void ExpectProgramGroup(const std::string &folder, int column);
+void ExpectProgramGroup_(const char *file, int line, const std::string &folder, int column);
 // What an uninstall must leave as it found it: the names of the classes' keys and of the
 // registered classes, the trees of the keys an install writes, the installed-apps lists,
 // and the files of the Start menu's programs and of the desktop; one line each.
@@ -36,11 +36,20 @@ std::string SnapshotDifference(const std::set<std::string> &before, const std::s
 
 // The installed-apps entry names the folder and its uninstaller, and the install record
 // is there.
-void ExpectInstalledAppsEntry(const std::string &folder, int column);
+void ExpectInstalledAppsEntry_(const char *file, int line, const std::string &folder, int column);
 // The two desktop shortcuts into folder; or none of them.
-void ExpectDesktopShortcuts(const std::string &folder, int column);
-void ExpectNoDesktopShortcuts(int column);
-void ExpectNoShortcuts(int column);
+void ExpectDesktopShortcuts_(const char *file, int line, const std::string &folder, int column);
+void ExpectNoDesktopShortcuts_(const char *file, int line, int column);
+void ExpectNoShortcuts_(const char *file, int line, int column);
+
+// The checks above report a failure at the test's line as well as their own.
+#define ExpectManifestInstalled(...) ExpectManifestInstalled_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectSettings(...) ExpectSettings_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectProgramGroup(...) ExpectProgramGroup_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectInstalledAppsEntry(...) ExpectInstalledAppsEntry_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectDesktopShortcuts(...) ExpectDesktopShortcuts_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectNoDesktopShortcuts(...) ExpectNoDesktopShortcuts_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectNoShortcuts(...) ExpectNoShortcuts_(__FILE__, __LINE__, __VA_ARGS__)
 
 // Registry state that an install may change and a test must give back.
 struct ClassesBefore {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "setup_driver.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {

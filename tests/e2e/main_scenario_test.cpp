@@ -10,15 +10,11 @@
 
 namespace {
 
+// Reports a failure at the test's line as well as its own.
+#define Press(...) Press_(__FILE__, __LINE__, __VA_ARGS__)
+
 class MainScenario : public SetupScenario {
 protected:
-    std::string ProposedFolder()
-    {
-        char windows[MAX_PATH] = "";
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        return std::string(1, windows[0]) + ":\\Tovra_Editor";
-    }
-
     // The agreement control on screen, or 0 while none or both are.
     int ShownAgreement()
     {
@@ -29,8 +25,9 @@ protected:
     }
 
     // A key press must land on the wizard: the keys go to the foreground window.
-    void Press(WORD key)
+    void Press_(const char *file, int line, WORD key)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(BringToFront(setup_.wizard)) << "the wizard cannot be made the foreground window";
         PressKey(key);
     }
@@ -44,7 +41,7 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
     if (!gOptions.linkCopies.empty())
         RemoveTestFolder(gOptions.linkCopies);
 
-    Start();
+    StartWizard();
     Picture(&setup_, "page0-folder");
     EXPECT_TRUE(WaitUntil([this, &folder] { return ControlText(Item(IDC_FOLDER_EDIT)) == folder; }, 10000))
         << "the folder proposed: " << ControlText(Item(IDC_FOLDER_EDIT));
@@ -150,9 +147,7 @@ TEST_F(MainScenario, TheProposedFolderWithEverythingAcceptedInstallsTheProduct)
     ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
     EXPECT_EQ(IDOK, speech.focus);
     Picture(&setup_, "message-speech-offer");
-    ASSERT_TRUE(BringToFront(speech.dialog));
-    PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&speech] { return FocusedId(speech.dialog) == IDCANCEL; }, 5000));
+    ASSERT_TRUE(TabOnceTo(speech.dialog, IDCANCEL));
     ASSERT_TRUE(KeyAnswer(speech, VK_SPACE));
 
     ExpectExitCode(0);

@@ -74,24 +74,6 @@ void MakeFolders(const std::string &path)
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
-struct ListSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindOpenList(HWND window, LPARAM lParam)
-{
-    ListSearch *search = reinterpret_cast<ListSearch *>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char name[32] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (owner != search->process || !IsWindowVisible(window) || lstrcmpiA(name, "ComboLBox") != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 } // namespace
 
 void SetupScenario::SetUp()
@@ -122,6 +104,13 @@ void SetupScenario::TearDown()
     RemoveTestFolder(root_);
 }
 
+std::string SetupScenario::ProposedFolder()
+{
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(1, windows[0]) + ":\\Tovra_Editor";
+}
+
 std::string SetupScenario::Folder(const std::string &name, bool make)
 {
     std::string path = root_ + "\\" + name;
@@ -132,8 +121,9 @@ std::string SetupScenario::Folder(const std::string &name, bool make)
     return path;
 }
 
-void SetupScenario::Start(const char *currentFolder)
+void SetupScenario::StartWizard_(const char *file, int line, const char *currentFolder)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open: " << DescribeProgram(setup_);
     ASSERT_TRUE(WaitForPage(setup_, 0));
     // The first program of a fresh Wine session may answer late; the folder page always
@@ -142,14 +132,16 @@ void SetupScenario::Start(const char *currentFolder)
         << "the wizard does not answer: " << DescribeProgram(setup_);
 }
 
-void SetupScenario::ClickNext(int page)
+void SetupScenario::ClickNext_(const char *file, int line, int page)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
     ASSERT_TRUE(WaitForPage(setup_, page)) << "Next did not lead to page " << page;
 }
 
-void SetupScenario::ClickInstall()
+void SetupScenario::ClickInstall_(const char *file, int line)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ASSERT_EQ(3, PageShown(setup_));
     ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
     // Install hides the buttons at once, or a message says why it can't go on.
@@ -159,43 +151,36 @@ void SetupScenario::ClickInstall()
         << "Agree/Install was not taken: " << DescribeProgram(setup_);
 }
 
-void SetupScenario::TypeFolder(const std::wstring &folder)
+void SetupScenario::EnterFolder_(const char *file, int line, bool paste, const std::wstring &folder)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     HWND edit = Item(IDC_FOLDER_EDIT);
     ClickWindow(edit);
     ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
         << "a click on the folder did not focus it: " << DescribeProgram(setup_);
     PressKey(VK_END);
     PressKeyWith(VK_SHIFT, VK_HOME);
-    TypeText(folder.c_str());
+    if (paste) {
+        ASSERT_TRUE(PasteText(folder.c_str()));
+    } else {
+        TypeText(folder.c_str());
+    }
     std::string wanted = Narrow(folder);
     ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
         << "the folder edit reads " << ControlText(edit);
 }
 
-void SetupScenario::PasteFolder(const std::wstring &folder)
+void SetupScenario::ChooseLanguageByClick_(const char *file, int line, int position)
 {
-    HWND edit = Item(IDC_FOLDER_EDIT);
-    ClickWindow(edit);
-    ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
-        << "a click on the folder did not focus it: " << DescribeProgram(setup_);
-    PressKey(VK_END);
-    PressKeyWith(VK_SHIFT, VK_HOME);
-    ASSERT_TRUE(PasteText(folder.c_str()));
-    std::string wanted = Narrow(folder);
-    ASSERT_TRUE(WaitUntil([edit, &wanted] { return ControlText(edit) == wanted; }, 10000))
-        << "the folder edit reads " << ControlText(edit);
-}
-
-void SetupScenario::ChooseLanguageByClick(int position)
-{
+    ::testing::ScopedTrace trace(file, line, "");
     HWND combo = Item(IDC_LANGUAGE_LIST);
     ASSERT_TRUE(ClickWindow(combo));
-    ListSearch search = {setup_.info.dwProcessId, nullptr};
+    // The open list is a top-level window of its own.
+    HWND list = nullptr;
     ASSERT_TRUE(WaitUntil(
-        [&search] {
-            EnumWindows(FindOpenList, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+        [this, &list] {
+            list = FindShownWindowOfClass(setup_.info.dwProcessId, "ComboLBox");
+            return list != nullptr;
         },
         5000))
         << "the language list did not open: " << DescribeProgram(setup_);
@@ -205,9 +190,9 @@ void SetupScenario::ChooseLanguageByClick(int position)
     SendMessageTimeoutA(combo, CB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height);
     ASSERT_GT(height, 0u);
     RECT client;
-    GetClientRect(search.found, &client);
+    GetClientRect(list, &client);
     POINT entry = {client.right / 2, static_cast<LONG>(position * height + height / 2)};
-    ClientToScreen(search.found, &entry);
+    ClientToScreen(list, &entry);
     ASSERT_TRUE(ClickAt(entry));
     // The open list selects what the pointer passes over before the click ends; until the
     // list has closed, the next click would only close it.
@@ -222,8 +207,9 @@ void SetupScenario::ChooseLanguageByClick(int position)
         << "position " << position << " was not selected: " << DescribeProgram(setup_);
 }
 
-void SetupScenario::WalkToLanguagePage(int answer)
+void SetupScenario::WalkToLanguagePage_(const char *file, int line, int answer)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ClickNext(1);
     ASSERT_TRUE(ClickWindow(Item(answer)));
     ASSERT_TRUE(WaitUntil([this, answer] { return Checked(Item(answer)); }, 5000))
@@ -232,10 +218,11 @@ void SetupScenario::WalkToLanguagePage(int answer)
     ClickNext(3);
 }
 
-void SetupScenario::StartInstallInto(const std::string &folder)
+void SetupScenario::StartInstallInto_(const char *file, int line, const std::string &folder, int displayAnswer)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     TypeFolder(std::wstring(folder.begin(), folder.end()));
-    WalkToLanguagePage(IDC_DISPLAY_YES);
+    WalkToLanguagePage(displayAnswer);
     ClickInstall();
 }
 
@@ -251,25 +238,28 @@ HWND SetupScenario::WaitForChooser()
     return chooser;
 }
 
-ShownMessage SetupScenario::NextMessage(DWORD milliseconds)
+ShownMessage SetupScenario::NextMessage_(const char *file, int line, DWORD milliseconds)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ShownMessage message;
     bool came = WaitForMessage(&setup_, &message, milliseconds);
     [&] { ASSERT_TRUE(came) << "no message came"; }();
     return message;
 }
 
-void SetupScenario::ExpectMessage(const ShownMessage &message, const std::string &chinese,
-                                  const std::string &english, std::vector<int> buttons)
+void SetupScenario::ExpectMessage_(const char *file, int line, const ShownMessage &message,
+                                   const std::string &chinese, const std::string &english, std::vector<int> buttons)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     EXPECT_EQ(chinese, message.chinese);
     EXPECT_EQ(english, message.english);
     EXPECT_TRUE(message.englishShown);
     EXPECT_EQ(std::set<int>(buttons.begin(), buttons.end()), message.buttons);
 }
 
-void SetupScenario::FinishSuccessfulInstall(int speechAnswer)
+void SetupScenario::FinishSuccessfulInstall_(const char *file, int line, int speechAnswer)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     ShownMessage success = NextMessage(kInstallWait);
     ASSERT_TRUE(success.dialog);
     ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
@@ -282,13 +272,16 @@ void SetupScenario::FinishSuccessfulInstall(int speechAnswer)
     ASSERT_TRUE(ClickAnswer(speech, speechAnswer)) << "the answer did not close the offer: " << DescribeProgram(setup_);
 }
 
-void SetupScenario::ExpectExitCode(int code)
+void SetupScenario::ExpectExitCode_(const char *file, int line, int code)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     EXPECT_EQ(code, WaitForExit(&setup_, kExitWait));
 }
 
-void SetupScenario::ExpectInstalled(const std::string &folder, char useBmpFont, int language, bool desktopShortcuts)
+void SetupScenario::ExpectInstalled_(const char *file, int line, const std::string &folder, char useBmpFont,
+                                     int language, bool desktopShortcuts)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     SCOPED_TRACE("installed in " + folder);
     ExpectManifestInstalled(folder, useBmpFont, language);
     ExpectSettings(folder, useBmpFont, language);

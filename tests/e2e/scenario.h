@@ -50,38 +50,43 @@ protected:
     // A folder under this scenario's own root on drive C; made when make is set. The root
     // goes when the scenario ends.
     std::string Folder(const std::string &name, bool make);
+    // The folder the wizard proposes: on the drive of the Windows folder.
+    static std::string ProposedFolder();
 
-    void Start(const char *currentFolder = nullptr);
+    // Starts the program with currentFolder as its current folder (none: the driver's) and
+    // waits until its folder page answers.
+    void StartWizard_(const char *file, int line, const char *currentFolder = nullptr);
     HWND Item(int id) const { return Control(setup_, id); }
 
     // The walk by mouse: clicks Next and waits for page.
-    void ClickNext(int page);
+    void ClickNext_(const char *file, int line, int page);
     // Clicks Agree/Install on the language page and waits until the wizard has taken it.
-    void ClickInstall();
-    // Replaces the folder text by typing (keys) or pasting it (Ctrl+V).
-    void TypeFolder(const std::wstring &folder);
-    void PasteFolder(const std::wstring &folder);
+    void ClickInstall_(const char *file, int line);
+    // Replaces the folder text by typing it (keys) or, with paste, pasting it (Ctrl+V).
+    void EnterFolder_(const char *file, int line, bool paste, const std::wstring &folder);
     // The language list by mouse: opens the list and clicks the entry at position.
-    void ChooseLanguageByClick(int position);
+    void ChooseLanguageByClick_(const char *file, int line, int position);
     // Walks from page 0 to page 3 by clicks, answering the display check with answer.
-    void WalkToLanguagePage(int answer);
-    // Types folder, walks to the language page answering Yes, and clicks Agree/Install.
-    void StartInstallInto(const std::string &folder);
+    void WalkToLanguagePage_(const char *file, int line, int answer);
+    // Types folder, walks to the language page answering the display check with
+    // displayAnswer, and clicks Agree/Install.
+    void StartInstallInto_(const char *file, int line, const std::string &folder, int displayAnswer = IDC_DISPLAY_YES);
     // The folder chooser once it is on screen, known by its folder list whatever its
     // caption says; null when none comes.
     HWND WaitForChooser();
 
     // The next message, which must come within milliseconds.
-    ShownMessage NextMessage(DWORD milliseconds = 10000);
-    void ExpectMessage(const ShownMessage &message, const std::string &chinese, const std::string &english,
-                       std::vector<int> buttons);
+    ShownMessage NextMessage_(const char *file, int line, DWORD milliseconds = 10000);
+    void ExpectMessage_(const char *file, int line, const ShownMessage &message, const std::string &chinese,
+                        const std::string &english, std::vector<int> buttons);
     // Answers the closing messages of a successful install: OK, then the speech-module
     // offer with speechAnswer (1 or 2) by a click.
-    void FinishSuccessfulInstall(int speechAnswer);
+    void FinishSuccessfulInstall_(const char *file, int line, int speechAnswer);
 
-    void ExpectExitCode(int code);
+    void ExpectExitCode_(const char *file, int line, int code);
     // The whole product in folder, its settings, group, shortcuts and registration.
-    void ExpectInstalled(const std::string &folder, char useBmpFont, int language, bool desktopShortcuts);
+    void ExpectInstalled_(const char *file, int line, const std::string &folder, char useBmpFont, int language,
+                          bool desktopShortcuts);
 
     SetupProcess setup_;
     int column_ = 0;
@@ -89,5 +94,20 @@ protected:
     std::string root_;
     std::vector<std::string> foldersToRemove_;
 };
+
+// The steps and checks above report a failure at the scenario's line as well as their own.
+#define StartWizard(...) StartWizard_(__FILE__, __LINE__ __VA_OPT__(,) __VA_ARGS__)
+#define ClickNext(...) ClickNext_(__FILE__, __LINE__, __VA_ARGS__)
+#define ClickInstall() ClickInstall_(__FILE__, __LINE__)
+#define TypeFolder(...) EnterFolder_(__FILE__, __LINE__, false, __VA_ARGS__)
+#define PasteFolder(...) EnterFolder_(__FILE__, __LINE__, true, __VA_ARGS__)
+#define ChooseLanguageByClick(...) ChooseLanguageByClick_(__FILE__, __LINE__, __VA_ARGS__)
+#define WalkToLanguagePage(...) WalkToLanguagePage_(__FILE__, __LINE__, __VA_ARGS__)
+#define StartInstallInto(...) StartInstallInto_(__FILE__, __LINE__, __VA_ARGS__)
+#define NextMessage(...) NextMessage_(__FILE__, __LINE__ __VA_OPT__(,) __VA_ARGS__)
+#define ExpectMessage(...) ExpectMessage_(__FILE__, __LINE__, __VA_ARGS__)
+#define FinishSuccessfulInstall(...) FinishSuccessfulInstall_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectExitCode(...) ExpectExitCode_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectInstalled(...) ExpectInstalled_(__FILE__, __LINE__, __VA_ARGS__)
 
 #endif

@@ -1,9 +1,11 @@
 #include "screenshot.h"
 
-#include <stdio.h>
 #include <zlib.h>
 
 #include <vector>
+
+#include "support/file_reading.h"
+#include "support/screen_capture.h"
 
 namespace {
 
@@ -25,40 +27,26 @@ void PutChunk(Bytes *out, const char *type, const Bytes &data)
     PutBigEndian(out, crc32(0, out->data() + start, static_cast<uInt>(out->size() - start)));
 }
 
-// Rows of the area, top row first, three bytes a pixel; empty when the screen can't be read.
+// Rows of the area, top row first, each behind its filter byte, three bytes a pixel;
+// empty when the screen can't be read.
 Bytes ReadScreenRows(const RECT &area, int width, int height)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    Bytes rows;
-    if (bitmap) {
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
-            GdiFlush();
-            const unsigned char *pixel = static_cast<const unsigned char *>(bits);
-            rows.reserve(static_cast<size_t>(height) * (3 * width + 1));
-            for (int y = 0; y < height; ++y) {
-                rows.push_back(0); // no filter
-                for (int x = 0; x < width; ++x, pixel += 4) {
-                    rows.push_back(pixel[2]);
-                    rows.push_back(pixel[1]);
-                    rows.push_back(pixel[0]);
-                }
-            }
-        }
-        SelectObject(memory, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
+    std::vector<DWORD> pixels = CapturePixels(screen, area.left, area.top, width, height);
     ReleaseDC(nullptr, screen);
+    Bytes rows;
+    if (pixels.empty())
+        return rows;
+    rows.reserve(static_cast<size_t>(height) * (3 * width + 1));
+    const DWORD *pixel = pixels.data();
+    for (int y = 0; y < height; ++y) {
+        rows.push_back(0); // no filter
+        for (int x = 0; x < width; ++x, ++pixel) {
+            rows.push_back(static_cast<unsigned char>(*pixel >> 16));
+            rows.push_back(static_cast<unsigned char>(*pixel >> 8));
+            rows.push_back(static_cast<unsigned char>(*pixel));
+        }
+    }
     return rows;
 }
 
@@ -88,9 +76,5 @@ bool SaveScreenArea(const RECT &area, const std::string &path)
     PutChunk(&file, "IDAT", packed);
     PutChunk(&file, "IEND", Bytes());
 
-    FILE *out = fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
-    return fclose(out) == 0 && written;
+    return WriteWholeFile(path, std::string(file.begin(), file.end()));
 }

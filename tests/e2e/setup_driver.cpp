@@ -12,6 +12,7 @@
 #include "driver_options.h"
 #include "real_input.h"
 #include "screenshot.h"
+#include "support/file_reading.h"
 
 namespace {
 
@@ -22,53 +23,9 @@ const DWORD kPoll = 20;
 const DWORD kWizardWait = 90000;
 const DWORD kAnswerWait = 10000;
 
-struct ShownWindows {
-    DWORD process;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK AddShownWindow(HWND window, LPARAM lParam)
-{
-    ShownWindows *shown = reinterpret_cast<ShownWindows *>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == shown->process && IsWindowVisible(window))
-        shown->windows.push_back(window);
-    return TRUE;
-}
-
-// The shown top-level windows of process, topmost first.
-std::vector<HWND> ShownWindowsOf(DWORD process)
-{
-    ShownWindows shown = {process, {}};
-    EnumWindows(AddShownWindow, reinterpret_cast<LPARAM>(&shown));
-    return shown.windows;
-}
-
 bool IsGone(HWND dialog)
 {
     return !IsWindow(dialog) || !IsWindowVisible(dialog);
-}
-
-std::string WindowText(HWND window)
-{
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-bool ReadWhole(const std::string &path, std::string *content)
-{
-    content->clear();
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content->append(chunk, got);
-    fclose(file);
-    return true;
 }
 
 // Wine reports no processor times for another process; Linux does, in /proc/PID/stat,
@@ -88,8 +45,8 @@ long long LinuxProcessorMilliseconds(const std::string &mark)
             continue;
         std::string folder = std::string("Z:\\proc\\") + found.cFileName;
         std::string command, stat;
-        if (!ReadWhole(folder + "\\cmdline", &command) || command.find(wanted) == std::string::npos ||
-            !ReadWhole(folder + "\\stat", &stat) || stat.rfind(')') == std::string::npos)
+        if (!ReadWholeFile(folder + "\\cmdline", &command) || command.find(wanted) == std::string::npos ||
+            !ReadWholeFile(folder + "\\stat", &stat) || stat.rfind(')') == std::string::npos)
             continue;
         unsigned long long user = 0, system = 0;
         if (sscanf(stat.c_str() + stat.rfind(')') + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
@@ -255,22 +212,6 @@ std::string CommandLineOf(DWORD process)
     char narrow[2048] = "";
     WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
     return narrow;
-}
-
-HWND FindShownWindowOf(DWORD process, const char *caption)
-{
-    for (HWND window : ShownWindowsOf(process))
-        if (WindowText(window) == caption)
-            return window;
-    return nullptr;
-}
-
-HWND FindShownDialogOf(DWORD process, int id)
-{
-    for (HWND window : ShownWindowsOf(process))
-        if (GetDlgItem(window, id))
-            return window;
-    return nullptr;
 }
 
 // Under full-system emulation the wizard runs several times slower than the twin does
@@ -439,6 +380,14 @@ bool TabTo(const SetupProcess &setup, int id)
         WaitUntil([&setup, before] { return FocusedId(setup.wizard) != before; }, 2000);
     }
     return FocusedId(setup.wizard) == id;
+}
+
+bool TabOnceTo(HWND window, int id)
+{
+    if (!BringToFront(window))
+        return false;
+    PressKey(VK_TAB);
+    return WaitUntil([window, id] { return FocusedId(window) == id; }, 5000);
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "support/window_finding.h"
 #include "wizard/resource.h"
 
 // Every wait of the driver grows by TOVRA_WAIT_SCALE, for a program that runs slower than
@@ -63,11 +64,6 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD milliseconds);
 // milliseconds grown by TOVRA_WAIT_SCALE, as every wait of the driver is.
 DWORD ScaledWait(DWORD milliseconds);
 
-// A shown top-level window of process with this caption, or null.
-HWND FindShownWindowOf(DWORD process, const char *caption);
-// A shown top-level window of process that has a control with identifier id, or null.
-HWND FindShownDialogOf(DWORD process, int id);
-
 HWND Control(const SetupProcess &setup, int id);
 bool Shown(const SetupProcess &setup, int id);
 bool Checked(HWND control);
@@ -99,6 +95,9 @@ bool KeyAnswer(const ShownMessage &message, WORD key);
 
 // Presses Tab until control id has the focus; false when the tab order never reaches it.
 bool TabTo(const SetupProcess &setup, int id);
+// Brings window to the front and presses Tab once; false when control id does not then
+// take the focus.
+bool TabOnceTo(HWND window, int id);
 
 // What the program shows, for a step that did not go as it should: whether it has ended,
 // the page, the focus, the pointer, the foreground window and each shown window.

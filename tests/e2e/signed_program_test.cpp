@@ -3,6 +3,7 @@
 // signed copy must be this very program with a signature, and it must still install.
 #include "driver_options.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 #ifndef SIGNED_SETUP
@@ -44,9 +45,7 @@ TEST_F(SignedProgramScenario, TheSignedCopyIsThisProgramAndStillInstalls)
     const std::string folder = Folder("signed", false);
     ASSERT_TRUE(StartSetupFrom(&setup_, SIGNED_SETUP, nullptr)) << "the signed copy did not open its wizard";
     ASSERT_TRUE(WaitForPage(setup_, 0));
-    TypeFolder(std::wstring(folder.begin(), folder.end()));
-    WalkToLanguagePage(IDC_DISPLAY_YES);
-    ClickInstall();
+    StartInstallInto(folder);
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);
     ExpectInstalled(folder, '0', 0, true);

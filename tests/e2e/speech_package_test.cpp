@@ -9,6 +9,7 @@
 
 #include "install/payload_limits.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
@@ -136,10 +137,8 @@ protected:
     {
         // A second run finds the first run's registration; the checks start from it.
         const ClassesBefore before = NoteClasses();
-        Start();
-        TypeFolder(std::wstring(folder.begin(), folder.end()));
-        WalkToLanguagePage(IDC_DISPLAY_YES);
-        ClickInstall();
+        StartWizard();
+        StartInstallInto(folder);
         ShownMessage success = NextMessage(kInstallWait);
         EXPECT_TRUE(success.dialog && ClickAnswer(success, IDOK));
         ShownMessage speech = NextMessage();

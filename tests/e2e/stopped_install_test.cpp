@@ -10,6 +10,7 @@
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(StoppedInstallScenario, EndedAtAnyMomentEveryFileHoldsItsOldOrItsNewBytes
     PlantEarlierInstall(folder);
 
     // A whole reinstall first: it must succeed, and it tells how long the walk takes here.
-    Start();
+    StartWizard();
     StartInstallInto(folder);
     DWORD pressed = GetTickCount();
     ASSERT_TRUE(WaitUntil([this, &folder] { return LastFileWritten(folder); }, kInstallWait));
@@ -87,7 +88,7 @@ TEST_F(StoppedInstallScenario, EndedAtAnyMomentEveryFileHoldsItsOldOrItsNewBytes
         PlantEarlierInstall(folder);
         DWORD after = DWORD(walk * (moment + within(random)) / moments);
         SCOPED_TRACE("ended " + std::to_string(after) + " ms after Install was pressed");
-        Start();
+        StartWizard();
         StartInstallInto(folder);
         Sleep(after);
         TerminateProcess(setup_.info.hProcess, 99);
@@ -101,7 +102,7 @@ TEST_F(StoppedInstallScenario, EndedAtAnyMomentEveryFileHoldsItsOldOrItsNewBytes
     // One more install clears what the ended ones left and succeeds without a question:
     // neither the earlier install's word base nor the product's own, which an ended run
     // may have put in place, is one the user has grown.
-    Start();
+    StartWizard();
     StartInstallInto(folder);
     FinishSuccessfulInstall(IDCANCEL);
     ExpectExitCode(0);

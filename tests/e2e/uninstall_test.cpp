@@ -11,6 +11,7 @@
 #include "install/manifest.h"
 #include "installed_apps_entry.h"
 #include "scenario.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 
 namespace {
@@ -52,6 +53,9 @@ bool FindCopy(const SetupProcess &uninstaller, SetupProcess *copy)
     return copy->info.hProcess != nullptr;
 }
 
+// Reports a failure at the test's line as well as its own.
+#define Uninstall(...) Uninstall_(__FILE__, __LINE__, __VA_ARGS__)
+
 class UninstallScenario : public SetupScenario {
 protected:
     void TearDown() override
@@ -62,7 +66,7 @@ protected:
     }
     void Install(const std::string &folder)
     {
-        Start();
+        StartWizard();
         StartInstallInto(folder);
         FinishSuccessfulInstall(IDCANCEL);
         ExpectExitCode(0);
@@ -70,8 +74,9 @@ protected:
     }
     // Starts the uninstaller by command and answers its question; with wordBaseAnswer,
     // the question about the user's own word base too.
-    void Uninstall(const std::string &command, int answer, int wordBaseAnswer = 0)
+    void Uninstall_(const char *file, int line, const std::string &command, int answer, int wordBaseAnswer = 0)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(StartCommand(&uninstaller_, command));
         ShownMessage question;
         ASSERT_TRUE(WaitForMessage(&uninstaller_, &question, kPageWait)) << "the uninstaller asks nothing";

@@ -7,8 +7,12 @@
 
 namespace {
 
-std::string Formatted(const char *format, ...)
+// Reports a failure at the test's line as well as its own.
+#define Formatted(...) Formatted_(__FILE__, __LINE__, __VA_ARGS__)
+
+std::string Formatted_(const char *file, int line, const char *format, ...)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     CountedString s = MakeString("old");
     va_list arguments;
     va_start(arguments, format);

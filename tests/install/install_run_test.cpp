@@ -24,6 +24,7 @@
 #include "installed_apps_entry.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
+#include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
 #include "wizard/resource.h"
@@ -148,13 +149,14 @@ protected:
             attributes[file.first] = GetFileAttributesA(PathOf(file.first.c_str()).c_str()) & kComparedAttributes;
         return attributes;
     }
-    void ExpectFilesAsBefore(const std::map<std::string, std::string> &files,
-                             const std::map<std::string, DWORD> &attributes) const
+    void ExpectFilesAsBefore_(const char *file, int line, const std::map<std::string, std::string> &files,
+                              const std::map<std::string, DWORD> &attributes) const
     {
-        for (const auto &file : files) {
-            std::string path = PathOf(file.first.c_str());
-            EXPECT_EQ(file.second, ReadWholeFile(path)) << path;
-            EXPECT_EQ(attributes.at(file.first), GetFileAttributesA(path.c_str()) & kComparedAttributes) << path;
+        ::testing::ScopedTrace trace(file, line, "");
+        for (const auto &entry : files) {
+            std::string path = PathOf(entry.first.c_str());
+            EXPECT_EQ(entry.second, ReadWholeFile(path)) << path;
+            EXPECT_EQ(attributes.at(entry.first), GetFileAttributesA(path.c_str()) & kComparedAttributes) << path;
         }
     }
     // The temporary and kept copies of the one-step replace left in the folder.
@@ -176,6 +178,8 @@ protected:
 
     std::string folder_, group_;
 };
+// Reports a failure at the test's line as well as its own.
+#define ExpectFilesAsBefore(...) ExpectFilesAsBefore_(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(InstallRunTest, AFreshInstallWritesEveryRowWithItsAttributes)
 {

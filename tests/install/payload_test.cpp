@@ -11,6 +11,7 @@
 #include "foundation/path_text.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 

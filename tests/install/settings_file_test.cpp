@@ -6,12 +6,17 @@
 
 #include "install/payload.h"
 #include "install/settings_file.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 
 namespace {
 
 const int kShippedTemplate = 120; // the settings file of the product data, as payload
+
+// The fixture's helpers report a failure at the test's line as well as their own.
+#define Update(...) Update_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExtractShippedTemplate() ExtractShippedTemplate_(__FILE__, __LINE__)
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -23,8 +28,9 @@ protected:
     }
     void TearDown() override { RemoveTestFolder(folder_); }
 
-    void Update(unsigned displayOk, int language)
+    void Update_(const char *file, int line, unsigned displayOk, int language)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         gDisplayOkAnswer = displayOk;
         gForcedLanguage = language;
         EXPECT_EQ(1, UpdateSettingsFile());
@@ -36,8 +42,9 @@ protected:
         GetPrivateProfileStringA("Config", key, "<none>", value, sizeof value, path_.c_str());
         return value;
     }
-    void ExtractShippedTemplate()
+    void ExtractShippedTemplate_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::vector<char> buffer(65536);
         ASSERT_EQ(1, ExtractPayload(kShippedTemplate, "cendraui.ini", buffer.data(), buffer.size(), 1, 1, nullptr));
     }

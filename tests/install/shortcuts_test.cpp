@@ -7,6 +7,7 @@
 #include "install/shortcuts.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
 

@@ -7,6 +7,7 @@
 
 #include "registration/registration.h"
 #include "support/expected_registration.h"
+#include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"

@@ -6,6 +6,7 @@
 #include "registration/registration.h"
 #include "registration/registration_templates.h"
 #include "support/expected_registration.h"
+#include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"

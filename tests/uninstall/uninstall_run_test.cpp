@@ -10,6 +10,7 @@
 
 #include "install/install_record.h"
 #include "install/shortcuts.h"
+#include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
 #include "uninstall/uninstall_run.h"
@@ -18,6 +19,12 @@ namespace {
 
 const char kOurKey[] = "Software\\Tovra Uninstall Test\\Ours";
 const char kTheirKey[] = "Software\\Tovra Uninstall Test\\Theirs";
+
+// The fixture's helpers report a failure at the test's line as well as their own.
+#define Installed(...) Installed_(__FILE__, __LINE__, __VA_ARGS__)
+#define Key(...) Key_(__FILE__, __LINE__, __VA_ARGS__)
+#define Shortcut(...) Shortcut_(__FILE__, __LINE__, __VA_ARGS__)
+#define Folders() Folders_(__FILE__, __LINE__)
 
 class UninstallRunTest : public ::testing::Test {
 protected:
@@ -38,20 +45,23 @@ protected:
     }
 
     // A file the install wrote, listed as it was written.
-    void Installed(const char *name, const std::string &bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
+    void Installed_(const char *file, int line, const char *name, const std::string &bytes,
+                    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::string path = folder_ + "\\" + name;
         ASSERT_TRUE(WriteWholeFile(path, bytes));
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
-        char line[512];
+        char entry[512];
         unsigned long sum = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()),
                                     uInt(bytes.size()));
-        snprintf(line, sizeof line, "file\t%lu\t%08lx\t%08lx\t%s\r\n", static_cast<unsigned long>(bytes.size()), sum,
+        snprintf(entry, sizeof entry, "file\t%lu\t%08lx\t%08lx\t%s\r\n", static_cast<unsigned long>(bytes.size()), sum,
                  static_cast<unsigned long>(GetFileAttributesA(path.c_str())), name);
-        record_ += line;
+        record_ += entry;
     }
-    void Key(const char *path, const std::string &value)
+    void Key_(const char *file, int line, const char *path, const std::string &value)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         HKEY key;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\shell\\open").c_str(), 0,
                                                  nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
@@ -59,14 +69,16 @@ protected:
         RegCloseKey(key);
         record_ += std::string("key\tHKCU\t") + path + "\r\n";
     }
-    void Shortcut(const char *name, const std::string &target)
+    void Shortcut_(const char *file, int line, const char *name, const std::string &target)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         std::string link = group_ + "\\" + name + ".lnk";
         ASSERT_EQ(1, MakeShortcut(target.c_str(), link.c_str(), name));
         record_ += "shortcut\t" + link + "\r\n";
     }
-    void Folders()
+    void Folders_(const char *file, int line)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         for (const std::string &made : {folder_, folder_ + "\\doc", group_})
             record_ += "folder\t" + made + "\r\n";
         ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, record_));

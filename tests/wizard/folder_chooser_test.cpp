@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/window_finding.h"
 #include "test_folder.h"
 #include "wizard_fixture.h"
 
@@ -23,26 +24,9 @@ struct ChooserVisit {
 
 ChooserVisit *gVisit;
 
-BOOL CALLBACK MatchChooser(HWND window, LPARAM result)
-{
-    char title[64] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (std::string(title) != "Choose Destination Directory")
-        return TRUE;
-    *reinterpret_cast<HWND *>(result) = window;
-    return FALSE;
-}
-
-HWND FindChooser()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), MatchChooser, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND chooser = FindChooser();
+    HWND chooser = FindThreadWindow(GetCurrentThreadId(), "Choose Destination Directory");
     if (!chooser)
         return;
     KillTimer(nullptr, timer);

@@ -1,5 +1,6 @@
 #include "message_answerer.h"
 
+#include "support/window_finding.h"
 #include "wizard/resource.h"
 
 namespace {
@@ -12,16 +13,6 @@ AnswerKind gKind;
 int gValue;
 SeenMessage *gSeen;
 int gTicks;
-
-BOOL CALLBACK FindMessageDialog(HWND window, LPARAM found)
-{
-    char caption[64] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    if (lstrcmpA(caption, kMessageCaption) != 0 || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND *>(found) = window;
-    return FALSE;
-}
 
 RECT ChildRect(HWND dialog, HWND child)
 {
@@ -69,9 +60,8 @@ void Note(HWND dialog, SeenMessage *seen)
 
 VOID CALLBACK AnswerOnTick(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindMessageDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) {
+    HWND dialog = FindThreadWindow(GetCurrentThreadId(), kMessageCaption);
+    if (!dialog || !IsWindowVisible(dialog)) {
         if (++gTicks > kGiveUpTicks)
             KillTimer(nullptr, timer);
         return;

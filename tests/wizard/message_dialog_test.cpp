@@ -10,13 +10,18 @@
 
 namespace {
 
+// The fixture's helpers report a failure at the test's line as well as their own.
+#define Show(...) Show_(__FILE__, __LINE__, __VA_ARGS__)
+#define ExpectLayout(...) ExpectLayout_(__FILE__, __LINE__, __VA_ARGS__)
+
 class MessageDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(1, LoadTestAtlas()); }
 
     // Shows a message answered by a click on button answer; returns what ShowMessage gave.
-    int Show(const char *chinese, const char *english, int type, int answer)
+    int Show_(const char *file, int line, const char *chinese, const char *english, int type, int answer)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ArmMessageAnswer(kAnswerClick, answer, &seen_);
         int result = ShowMessage(chinese, english, type, nullptr);
         EXPECT_TRUE(seen_.shown);
@@ -25,8 +30,9 @@ protected:
 
     // Window and controls laid out for a Chinese line of chineseWidth pixels and the given
     // type; chineseBytes decides the margin.
-    void ExpectLayout(int type, int chineseWidth, size_t chineseBytes)
+    void ExpectLayout_(const char *file, int line, int type, int chineseWidth, size_t chineseBytes)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         ASSERT_TRUE(seen_.shown);
         int bw = seen_.templateButton.cx, bh = seen_.templateButton.cy;
         int ew = seen_.englishExtent.cx, eh = seen_.englishExtent.cy;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/speech_module.h"
 #include "wizard/wizard_state.h"

@@ -42,6 +42,9 @@ inline void PumpMessages()
     }
 }
 
+// Reports a failure at the test's line as well as its own.
+#define GoToPage(...) GoToPage_(__FILE__, __LINE__, __VA_ARGS__)
+
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -70,8 +73,9 @@ protected:
     void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
     // Walks from page 0 to page, answering the display check with yes.
-    void GoToPage(int page)
+    void GoToPage_(const char *file, int line, int page)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         for (int p = gPageNumber; p < page; ++p) {
             if (p == 1 && !Checked(IDC_DISPLAY_YES) && !Checked(IDC_DISPLAY_NO))
                 Click(IDC_DISPLAY_YES);

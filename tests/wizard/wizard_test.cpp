@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "message_answerer.h"
+#include "support/file_reading.h"
+#include "support/glyph_cells.h"
+#include "support/screen_capture.h"
+#include "support/window_finding.h"
 #include "test_folder.h"
 #include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
@@ -27,10 +31,14 @@ const int kPageControls[4][6] = {
 const int kAlwaysShown[] = {IDC_NEXT, IDCANCEL, IDC_BRAND_CAPTION, IDC_PRODUCT_CAPTION, IDC_INSTALLER_CAPTION,
                             IDC_ICON_PANEL, IDC_PANEL_PRODUCT, IDC_PANEL_INSTALLER, IDC_SEPARATOR, IDC_FOOTER};
 
+// Reports a failure at the test's line as well as its own.
+#define ExpectPage(...) ExpectPage_(__FILE__, __LINE__, __VA_ARGS__)
+
 class WizardPagesTest : public WizardTest {
 protected:
-    void ExpectPage(int page)
+    void ExpectPage_(const char *file, int line, int page)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SCOPED_TRACE("page " + std::to_string(page));
         EXPECT_EQ(page, gPageNumber);
         for (int row = 0; row < 4; ++row)
@@ -380,6 +388,9 @@ TEST_F(AgreementLinesTest, ListsALongLineInPiecesThatFitAnItem)
     EXPECT_EQ("next", lines[3]);
 }
 
+// Reports a failure at the test's line as well as its own.
+#define PressEnterOn(...) PressEnterOn_(__FILE__, __LINE__, __VA_ARGS__)
+
 // Enter presses the focused push button and means Next everywhere else; the posted
 // commands are caught before anything handles them, and a hook sees whether the dialog
 // manager acted on the key too.
@@ -406,8 +417,9 @@ protected:
     }
 
     // Presses Enter with the focus on control id; returns the commands posted to the wizard.
-    std::vector<int> PressEnterOn(int id)
+    std::vector<int> PressEnterOn_(const char *file, int line, int id)
     {
+        ::testing::ScopedTrace trace(file, line, "");
         SetFocus(Item(id));
         EXPECT_EQ(Item(id), GetFocus());
         PumpMessages();
@@ -465,35 +477,15 @@ TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
     EXPECT_EQ(kPageFinished, gPageNumber);
 }
 
-// Pixels of the label area of a button as the screen shows them.
-std::vector<DWORD> GrabArea(HDC source, int x, int y, int width, int height)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    HDC dc = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<DWORD *>(bits), static_cast<DWORD *>(bits) + width * height);
-    for (DWORD &pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return pixels;
-}
+// Reports a failure at the test's line as well as its own.
+#define ExpectNextButtonShows(...) ExpectNextButtonShows_(__FILE__, __LINE__, __VA_ARGS__)
 
 // The label area of the Next button holds what draw text paints for label there: the
 // screen is read, then draw text paints label on the button face in the same place and
 // the screen is read again.
-void ExpectNextButtonShows(HWND button, const char *label)
+void ExpectNextButtonShows_(const char *file, int line, HWND button, const char *label)
 {
+    ::testing::ScopedTrace trace(file, line, "");
     RedrawWindow(GetParent(button), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT client;
     GetClientRect(button, &client);
@@ -502,17 +494,19 @@ void ExpectNextButtonShows(HWND button, const char *label)
     SIZE size = MeasureGlyphText(dc, label);
     int x = (client.right - size.cx) / 2;
     int y = (client.bottom - size.cy) / 2;
-    std::vector<DWORD> shown = GrabArea(dc, x, y, size.cx, size.cy);
+    std::vector<DWORD> shown = CapturePixels(dc, x, y, size.cx, size.cy);
 
     RECT area = {x, y, x + size.cx, y + size.cy};
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     DrawGlyphText(dc, x, y, label, 0);
-    std::vector<DWORD> painted = GrabArea(dc, x, y, size.cx, size.cy);
+    std::vector<DWORD> painted = CapturePixels(dc, x, y, size.cx, size.cy);
     SelectObject(dc, previousFont);
     ReleaseDC(button, dc);
     InvalidateRect(button, nullptr, TRUE);
+    ASSERT_FALSE(shown.empty()) << "the screen could not be read";
+    ASSERT_EQ(shown.size(), painted.size());
 
     int ink = 0, different = 0;
     for (size_t i = 0; i < painted.size(); ++i) {
@@ -530,14 +524,6 @@ TEST_F(WizardPagesTest, NextReadsAgreeInstallOnTheLanguagePage)
     ExpectNextButtonShows(Item(IDC_NEXT), "同意/安装 Agree/Install");
 }
 
-// Ink of pixel (x, y) of a cell of the product's atlas, read from the payload itself:
-// bit 0 is ink.
-bool AtlasInk(const std::vector<unsigned char> &atlas, GlyphCell cell, int x, int y)
-{
-    size_t at = cell.bitmap * kAtlasBitmapBytes + (cell.y + y) * (kAtlasWidth / 8) + (cell.x + x) / 8;
-    return !(atlas[at] & (0x80 >> ((cell.x + x) % 8)));
-}
-
 // Whether the 16 x 16 block at (x, y) of pixels (width across) is the atlas cell of code
 // whole: one colour wherever the cell has ink and another wherever it has none, whatever
 // the two colours of a selected or unselected item are.
@@ -550,7 +536,7 @@ bool ShowsCell(const std::vector<DWORD> &pixels, int width, int x, int y, const 
     for (int row = 0; row < kGlyphSize; ++row) {
         for (int column = 0; column < kGlyphSize; ++column) {
             DWORD pixel = pixels[(y + row) * width + x + column];
-            bool isInk = AtlasInk(atlas, cell, column, row);
+            bool isInk = CellInk(atlas, cell, column, row);
             DWORD &expected = isInk ? ink : paper;
             bool &seen = isInk ? inkSeen : paperSeen;
             if (!seen) {
@@ -577,8 +563,9 @@ TEST_F(WizardPagesTest, TheClosedLanguageBoxShowsItsChineseWhole)
     RECT client;
     GetClientRect(box, &client);
     HDC dc = GetDC(box);
-    std::vector<DWORD> shown = GrabArea(dc, 0, 0, client.right, client.bottom);
+    std::vector<DWORD> shown = CapturePixels(dc, 0, 0, client.right, client.bottom);
     ReleaseDC(box, dc);
+    ASSERT_FALSE(shown.empty()) << "the screen could not be read";
 
     int found = 0;
     for (int y = 0; y + kGlyphSize <= client.bottom && !found; ++y)
@@ -623,26 +610,12 @@ protected:
                               &process_) != 0;
     }
 
-    static BOOL CALLBACK FindWizard(HWND window, LPARAM lParam)
-    {
-        SetupProgramTest *test = reinterpret_cast<SetupProgramTest *>(lParam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char caption[64] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        if (owner != test->process_.dwProcessId || lstrcmpA(caption, "Tovrana Smart Editor Installer") != 0 ||
-            !IsWindowVisible(window))
-            return TRUE;
-        test->wizard_ = window;
-        return FALSE;
-    }
-
     // The wizard once it is on screen; under full emulation a program takes many seconds
     // to show its window.
     HWND WaitForWizard()
     {
         for (int waited = 0; !wizard_ && waited < 90000; waited += 100) {
-            EnumWindows(FindWizard, reinterpret_cast<LPARAM>(this));
+            wizard_ = FindShownWindowOf(process_.dwProcessId, "Tovrana Smart Editor Installer");
             if (!wizard_ && WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0)
                 break;
         }
