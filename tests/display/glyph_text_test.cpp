@@ -8,6 +8,7 @@
 
 #include "display/glyph_text.h"
 #include "install/payload.h"
+#include "support/caller_line.h"
 #include "support/glyph_cells.h"
 #include "support/screen_capture.h"
 #include "wizard/resource.h"
@@ -99,7 +100,7 @@ protected:
     // atlas cell of code has ink.
     static void ExpectCellAt_(const char *file, int line, const Canvas &canvas, int x, int y, unsigned code)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         GlyphCell cell = LocateGlyphCell(code);
         int wrong = 0, ink = 0;
         for (int j = 0; j < kGlyphSize; ++j)

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "scenario.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 
@@ -15,7 +16,7 @@ protected:
     // the old word base.
     ShownMessage WordBaseQuestion_(const char *file, int line, const std::string &folder)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         StartWizard();
         StartInstallInto(folder);
         ShownMessage question = NextMessage(kInstallWait);

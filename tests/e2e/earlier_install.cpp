@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "install/manifest.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 
@@ -62,7 +63,7 @@ FolderState StateOf(const std::string &folder)
 
 void ExpectFolderAsBefore_(const char *file, int line, const std::string &folder, const FolderState &before)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     FolderState now = StateOf(folder);
     for (const auto &entry : before) {
         auto found = now.find(entry.first);

@@ -3,6 +3,7 @@
 #include "earlier_install.h"
 #include "gb2312_text.h"
 #include "scenario.h"
+#include "support/caller_line.h"
 #include "test_folder.h"
 
 namespace {
@@ -15,7 +16,7 @@ protected:
     // The question for fileName, answered with answer after whileShown has run.
     void AnswerInUseQuestion_(const char *file, int line, const char *fileName, int answer, HANDLE letGo = nullptr)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         SCOPED_TRACE(std::string("the question for ") + fileName);
         ShownMessage question = NextMessage(kInstallWait);
         ASSERT_TRUE(question.dialog);

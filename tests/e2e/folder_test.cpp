@@ -7,6 +7,7 @@
 #include <set>
 
 #include "scenario.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 
@@ -31,7 +32,7 @@ protected:
     // The language page after a message that stopped the install, its buttons working.
     void ExpectLanguagePageWithButtons_(const char *file, int line)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         ASSERT_TRUE(WaitForPage(setup_, 3));
         for (int id : {IDC_NEXT, IDC_BACK, IDCANCEL})
             EXPECT_TRUE(WaitUntil([this, id] { return Shown(setup_, id) && IsWindowEnabled(Item(id)); }, 5000))
@@ -43,7 +44,7 @@ protected:
     // language page again with its buttons.
     void ExpectFolderRefused_(const char *file, int line, const std::string &folder, const char *picture)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         SCOPED_TRACE("refused folder " + folder);
         StartInstallInto(folder);
         ShownMessage refused = NextMessage(kInstallWait);

@@ -10,6 +10,7 @@
 #include "install/payload_limits.h"
 #include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
+#include "support/caller_line.h"
 #include "support/expected_registration.h"
 #include "support/file_reading.h"
 #include "support/registry_reading.h"
@@ -156,7 +157,7 @@ std::string InstalledFile(const std::string &folder, const char *name)
 void ExpectManifestInstalled_(const char *file, int line, const std::string &folder, char useBmpFont, int language,
                               const std::set<std::string> &skipped)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     DWORD installed = GetFileAttributesA(folder.c_str());
     ASSERT_TRUE(installed != INVALID_FILE_ATTRIBUTES && (installed & FILE_ATTRIBUTE_DIRECTORY))
         << "no install folder " << folder;
@@ -189,7 +190,7 @@ void ExpectManifestInstalled_(const char *file, int line, const std::string &fol
 
 void ExpectSettings_(const char *file, int line, const std::string &folder, char useBmpFont, int language)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     std::string path = InstalledFile(folder, kSettingsFile);
     char value[64] = "";
     GetPrivateProfileStringA("Config", "UseBmpFont", "(missing)", value, sizeof value, path.c_str());
@@ -200,7 +201,7 @@ void ExpectSettings_(const char *file, int line, const std::string &folder, char
 
 void ExpectProgramGroup_(const char *file, int line, const std::string &folder, int column)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     DWORD group = GetFileAttributesA(GroupFolder(column).c_str());
     ASSERT_TRUE(group != INVALID_FILE_ATTRIBUTES && (group & FILE_ATTRIBUTE_DIRECTORY))
         << "no program group " << GroupFolder(column);
@@ -214,7 +215,7 @@ void ExpectProgramGroup_(const char *file, int line, const std::string &folder, 
 
 void ExpectInstalledAppsEntry_(const char *file, int line, const std::string &folder, int column)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     EXPECT_EQ(ProductName(kInstalledProduct, kShortcutName, column), InstalledAppsText("DisplayName"));
     EXPECT_EQ(folder, InstalledAppsText("InstallLocation"));
     EXPECT_EQ("\"" + folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\"",
@@ -226,7 +227,7 @@ void ExpectInstalledAppsEntry_(const char *file, int line, const std::string &fo
 
 void ExpectDesktopShortcuts_(const char *file, int line, const std::string &folder, int column)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     for (int product : kDesktopProducts)
         ExpectShortcut(DesktopShortcut(product, column),
                        folder + "\\" + ProductName(product, kExecutableFile, column),
@@ -235,14 +236,14 @@ void ExpectDesktopShortcuts_(const char *file, int line, const std::string &fold
 
 void ExpectNoDesktopShortcuts_(const char *file, int line, int column)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     for (int product : kDesktopProducts)
         EXPECT_FALSE(FileExists(DesktopShortcut(product, column))) << DesktopShortcut(product, column);
 }
 
 void ExpectNoShortcuts_(const char *file, int line, int column)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     EXPECT_FALSE(FileExists(GroupFolder(column))) << GroupFolder(column);
     ExpectNoDesktopShortcuts(column);
 }

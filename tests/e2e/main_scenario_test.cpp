@@ -6,6 +6,7 @@
 
 #include "driver_options.h"
 #include "scenario.h"
+#include "support/caller_line.h"
 #include "test_folder.h"
 
 namespace {
@@ -27,7 +28,7 @@ protected:
     // A key press must land on the wizard: the keys go to the foreground window.
     void Press_(const char *file, int line, WORD key)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         ASSERT_TRUE(BringToFront(setup_.wizard)) << "the wizard cannot be made the foreground window";
         PressKey(key);
     }

@@ -6,6 +6,7 @@
 
 #include "driver_options.h"
 #include "input_log.h"
+#include "support/caller_line.h"
 #include "test_folder.h"
 
 const char kSuccessChinese[] = "祝贺您：安装顺利完成！";
@@ -123,7 +124,7 @@ std::string SetupScenario::Folder(const std::string &name, bool make)
 
 void SetupScenario::StartWizard_(const char *file, int line, const char *currentFolder)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ASSERT_TRUE(StartSetup(&setup_, currentFolder)) << "the wizard did not open: " << DescribeProgram(setup_);
     ASSERT_TRUE(WaitForPage(setup_, 0));
     // The first program of a fresh Wine session may answer late; the folder page always
@@ -134,14 +135,14 @@ void SetupScenario::StartWizard_(const char *file, int line, const char *current
 
 void SetupScenario::ClickNext_(const char *file, int line, int page)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
     ASSERT_TRUE(WaitForPage(setup_, page)) << "Next did not lead to page " << page;
 }
 
 void SetupScenario::ClickInstall_(const char *file, int line)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ASSERT_EQ(3, PageShown(setup_));
     ASSERT_TRUE(ClickWindow(Item(IDC_NEXT)));
     // Install hides the buttons at once, or a message says why it can't go on.
@@ -153,7 +154,7 @@ void SetupScenario::ClickInstall_(const char *file, int line)
 
 void SetupScenario::EnterFolder_(const char *file, int line, bool paste, const std::wstring &folder)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     HWND edit = Item(IDC_FOLDER_EDIT);
     ClickWindow(edit);
     ASSERT_TRUE(WaitUntil([this] { return FocusedId(setup_.wizard) == IDC_FOLDER_EDIT; }, 5000))
@@ -172,7 +173,7 @@ void SetupScenario::EnterFolder_(const char *file, int line, bool paste, const s
 
 void SetupScenario::ChooseLanguageByClick_(const char *file, int line, int position)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     HWND combo = Item(IDC_LANGUAGE_LIST);
     ASSERT_TRUE(ClickWindow(combo));
     // The open list is a top-level window of its own.
@@ -209,7 +210,7 @@ void SetupScenario::ChooseLanguageByClick_(const char *file, int line, int posit
 
 void SetupScenario::WalkToLanguagePage_(const char *file, int line, int answer)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ClickNext(1);
     ASSERT_TRUE(ClickWindow(Item(answer)));
     ASSERT_TRUE(WaitUntil([this, answer] { return Checked(Item(answer)); }, 5000))
@@ -220,7 +221,7 @@ void SetupScenario::WalkToLanguagePage_(const char *file, int line, int answer)
 
 void SetupScenario::StartInstallInto_(const char *file, int line, const std::string &folder, int displayAnswer)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     TypeFolder(std::wstring(folder.begin(), folder.end()));
     WalkToLanguagePage(displayAnswer);
     ClickInstall();
@@ -240,7 +241,7 @@ HWND SetupScenario::WaitForChooser()
 
 ShownMessage SetupScenario::NextMessage_(const char *file, int line, DWORD milliseconds)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ShownMessage message;
     bool came = WaitForMessage(&setup_, &message, milliseconds);
     [&] { ASSERT_TRUE(came) << "no message came"; }();
@@ -250,7 +251,7 @@ ShownMessage SetupScenario::NextMessage_(const char *file, int line, DWORD milli
 void SetupScenario::ExpectMessage_(const char *file, int line, const ShownMessage &message,
                                    const std::string &chinese, const std::string &english, std::vector<int> buttons)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     EXPECT_EQ(chinese, message.chinese);
     EXPECT_EQ(english, message.english);
     EXPECT_TRUE(message.englishShown);
@@ -259,7 +260,7 @@ void SetupScenario::ExpectMessage_(const char *file, int line, const ShownMessag
 
 void SetupScenario::FinishSuccessfulInstall_(const char *file, int line, int speechAnswer)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     ShownMessage success = NextMessage(kInstallWait);
     ASSERT_TRUE(success.dialog);
     ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
@@ -274,14 +275,14 @@ void SetupScenario::FinishSuccessfulInstall_(const char *file, int line, int spe
 
 void SetupScenario::ExpectExitCode_(const char *file, int line, int code)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     EXPECT_EQ(code, WaitForExit(&setup_, kExitWait));
 }
 
 void SetupScenario::ExpectInstalled_(const char *file, int line, const std::string &folder, char useBmpFont,
                                      int language, bool desktopShortcuts)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     SCOPED_TRACE("installed in " + folder);
     ExpectManifestInstalled(folder, useBmpFont, language);
     ExpectSettings(folder, useBmpFont, language);

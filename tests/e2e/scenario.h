@@ -95,7 +95,7 @@ protected:
     std::vector<std::string> foldersToRemove_;
 };
 
-// The steps and checks above report a failure at the scenario's line as well as their own.
+// The steps and checks above report a failure at the scenario's line, with their own under it.
 #define StartWizard(...) StartWizard_(__FILE__, __LINE__ __VA_OPT__(,) __VA_ARGS__)
 #define ClickNext(...) ClickNext_(__FILE__, __LINE__, __VA_ARGS__)
 #define ClickInstall() ClickInstall_(__FILE__, __LINE__)

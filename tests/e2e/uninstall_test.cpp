@@ -11,6 +11,7 @@
 #include "install/manifest.h"
 #include "installed_apps_entry.h"
 #include "scenario.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 
@@ -76,7 +77,7 @@ protected:
     // the question about the user's own word base too.
     void Uninstall_(const char *file, int line, const std::string &command, int answer, int wordBaseAnswer = 0)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         ASSERT_TRUE(StartCommand(&uninstaller_, command));
         ShownMessage question;
         ASSERT_TRUE(WaitForMessage(&uninstaller_, &question, kPageWait)) << "the uninstaller asks nothing";

@@ -4,6 +4,7 @@
 
 #include "foundation/string_format.h"
 #include "string_test_helpers.h"
+#include "support/caller_line.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ namespace {
 
 std::string Formatted_(const char *file, int line, const char *format, ...)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     CountedString s = MakeString("old");
     va_list arguments;
     va_start(arguments, format);

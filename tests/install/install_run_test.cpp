@@ -24,6 +24,7 @@
 #include "installed_apps_entry.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
@@ -152,7 +153,7 @@ protected:
     void ExpectFilesAsBefore_(const char *file, int line, const std::map<std::string, std::string> &files,
                               const std::map<std::string, DWORD> &attributes) const
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         for (const auto &entry : files) {
             std::string path = PathOf(entry.first.c_str());
             EXPECT_EQ(entry.second, ReadWholeFile(path)) << path;

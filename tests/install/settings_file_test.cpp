@@ -6,6 +6,7 @@
 
 #include "install/payload.h"
 #include "install/settings_file.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 #include "wizard/wizard_state.h"
@@ -30,7 +31,7 @@ protected:
 
     void Update_(const char *file, int line, unsigned displayOk, int language)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         gDisplayOkAnswer = displayOk;
         gForcedLanguage = language;
         EXPECT_EQ(1, UpdateSettingsFile());
@@ -44,7 +45,7 @@ protected:
     }
     void ExtractShippedTemplate_(const char *file, int line)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         std::vector<char> buffer(65536);
         ASSERT_EQ(1, ExtractPayload(kShippedTemplate, "cendraui.ini", buffer.data(), buffer.size(), 1, 1, nullptr));
     }

@@ -10,6 +10,7 @@
 
 #include "install/install_record.h"
 #include "install/shortcuts.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "support/registry_reading.h"
 #include "test_folder.h"
@@ -48,7 +49,7 @@ protected:
     void Installed_(const char *file, int line, const char *name, const std::string &bytes,
                     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         std::string path = folder_ + "\\" + name;
         ASSERT_TRUE(WriteWholeFile(path, bytes));
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
@@ -61,7 +62,7 @@ protected:
     }
     void Key_(const char *file, int line, const char *path, const std::string &value)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         HKEY key;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\shell\\open").c_str(), 0,
                                                  nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
@@ -71,14 +72,14 @@ protected:
     }
     void Shortcut_(const char *file, int line, const char *name, const std::string &target)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         std::string link = group_ + "\\" + name + ".lnk";
         ASSERT_EQ(1, MakeShortcut(target.c_str(), link.c_str(), name));
         record_ += "shortcut\t" + link + "\r\n";
     }
     void Folders_(const char *file, int line)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         for (const std::string &made : {folder_, folder_ + "\\doc", group_})
             record_ += "folder\t" + made + "\r\n";
         ASSERT_TRUE(WriteWholeFile(folder_ + "\\" TOVRA_INSTALL_RECORD_NAME, record_));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "message_answerer.h"
+#include "support/caller_line.h"
 #include "wizard/message_dialog.h"
 #include "wizard_fixture.h"
 
@@ -21,7 +22,7 @@ protected:
     // Shows a message answered by a click on button answer; returns what ShowMessage gave.
     int Show_(const char *file, int line, const char *chinese, const char *english, int type, int answer)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         ArmMessageAnswer(kAnswerClick, answer, &seen_);
         int result = ShowMessage(chinese, english, type, nullptr);
         EXPECT_TRUE(seen_.shown);
@@ -32,7 +33,7 @@ protected:
     // type; chineseBytes decides the margin.
     void ExpectLayout_(const char *file, int line, int type, int chineseWidth, size_t chineseBytes)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         ASSERT_TRUE(seen_.shown);
         int bw = seen_.templateButton.cx, bh = seen_.templateButton.cy;
         int ew = seen_.englishExtent.cx, eh = seen_.englishExtent.cy;

@@ -12,6 +12,7 @@
 
 #include "display/glyph_text.h"
 #include "install/payload.h"
+#include "support/caller_line.h"
 #include "wizard/resource.h"
 #include "wizard/startup.h"
 #include "wizard/system_libraries.h"
@@ -75,7 +76,7 @@ protected:
     // Walks from page 0 to page, answering the display check with yes.
     void GoToPage_(const char *file, int line, int page)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         for (int p = gPageNumber; p < page; ++p) {
             if (p == 1 && !Checked(IDC_DISPLAY_YES) && !Checked(IDC_DISPLAY_NO))
                 Click(IDC_DISPLAY_YES);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "message_answerer.h"
+#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "support/glyph_cells.h"
 #include "support/screen_capture.h"
@@ -38,7 +39,7 @@ class WizardPagesTest : public WizardTest {
 protected:
     void ExpectPage_(const char *file, int line, int page)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         SCOPED_TRACE("page " + std::to_string(page));
         EXPECT_EQ(page, gPageNumber);
         for (int row = 0; row < 4; ++row)
@@ -419,7 +420,7 @@ protected:
     // Presses Enter with the focus on control id; returns the commands posted to the wizard.
     std::vector<int> PressEnterOn_(const char *file, int line, int id)
     {
-        ::testing::ScopedTrace trace(file, line, "");
+        CallerLine caller(file, line);
         SetFocus(Item(id));
         EXPECT_EQ(Item(id), GetFocus());
         PumpMessages();
@@ -485,7 +486,7 @@ TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
 // the screen is read again.
 void ExpectNextButtonShows_(const char *file, int line, HWND button, const char *label)
 {
-    ::testing::ScopedTrace trace(file, line, "");
+    CallerLine caller(file, line);
     RedrawWindow(GetParent(button), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT client;
     GetClientRect(button, &client);
