@@ -13,8 +13,6 @@
 #include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
-enum { kRecordItemBytes = kMadeItemBytes };
-
 /* What an earlier record says the first install found stays true for the record of a
    reinstall: the folders it made, the keys it made and the values it found. */
 static void CarryLine(const char *line)
@@ -32,7 +30,7 @@ static void CarryLine(const char *line)
 
 void CarryEarlierRecord()
 {
-    char path[kPathBytes], line[kRecordItemBytes];
+    char path[kPathBytes], line[kMadeItemBytes];
     if (!JoinPath(path, gInstallFolder, TOVRA_INSTALL_RECORD_NAME))
         return;
     FILE *record = fopen(path, "rb");
@@ -109,7 +107,7 @@ static int FormatFileLine(char *line, const JournalEntry &entry, const PayloadIn
     DWORD attributes = ListedAttributes(listing, gInstallFolder, entry.name);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 0;
-    snprintf(line, kRecordItemBytes, "file\t%lu\t%08lx\t%08lx\t%s", size, checksum, (unsigned long)attributes,
+    snprintf(line, kMadeItemBytes, "file\t%lu\t%08lx\t%08lx\t%s", size, checksum, (unsigned long)attributes,
              entry.name);
     return 1;
 }
@@ -126,7 +124,7 @@ static int FormatRecord(CountedString *text, const RunJournal *journal, const Pa
     static FolderListing listing;
     ListFolder(gInstallFolder, &listing);
     int ok = AppendLine(text, TOVRA_INSTALL_RECORD_FIRST_LINE);
-    char line[kRecordItemBytes];
+    char line[kMadeItemBytes];
     for (int i = 0; ok && i < journal->count; ++i)
         if (IsWrittenFile(journal->entries[i]))
             ok = FormatFileLine(line, journal->entries[i], index, &listing) && AppendLine(text, line);

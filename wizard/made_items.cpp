@@ -3,10 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "wizard/wizard_state.h"
-
-static_assert(kMadeItemBytes >= kPathBytes + 16, "an item holds a path and its kind");
-
 static char gMadeItems[kMadeItemLimit][kMadeItemBytes];
 static int gMadeItemCount;
 

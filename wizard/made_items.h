@@ -5,7 +5,10 @@
 #ifndef TOVRA_MADE_ITEMS_H
 #define TOVRA_MADE_ITEMS_H
 
-enum { kMadeItemLimit = 128, kMadeItemBytes = 276 };
+#include "wizard/wizard_state.h"
+
+/* An item is a path and its kind's fields. */
+enum { kMadeItemLimit = 128, kMadeItemBytes = kPathBytes + 16 };
 
 /* Forgets what an earlier run noted: each install run starts afresh. */
 void ForgetMadeItems();

@@ -61,13 +61,6 @@ void ExpectShortcut(const std::string &link, const std::string &target, const st
     EXPECT_EQ(0, fields.iconIndex);
 }
 
-std::string ShortPath(const std::string &path)
-{
-    char shortPath[MAX_PATH] = "";
-    DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? shortPath : "";
-}
-
 // The products that get a desktop shortcut.
 const int kDesktopProducts[] = {kProductNotes, kInstalledProduct};
 

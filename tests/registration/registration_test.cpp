@@ -24,13 +24,6 @@ void SetClassesText(const std::string &key, const char *value, const char *name 
     RegCloseKey(handle);
 }
 
-std::string ShortPath(const std::string &path)
-{
-    char shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-    return length && length < MAX_PATH ? shortPath : "<no short path>";
-}
-
 class RegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override

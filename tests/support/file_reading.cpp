@@ -1,5 +1,7 @@
 #include "support/file_reading.h"
 
+#include <windows.h>
+
 #include <stdio.h>
 
 bool ReadWholeFile(const std::string &path, std::string *content)
@@ -20,6 +22,13 @@ std::string ReadWholeFile(const std::string &path)
 {
     std::string content;
     return ReadWholeFile(path, &content) ? content : "<missing>";
+}
+
+std::string ShortPath(const std::string &path)
+{
+    char shortPath[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? shortPath : "";
 }
 
 bool WriteWholeFile(const std::string &path, const std::string &content)

@@ -12,4 +12,7 @@ std::string ReadWholeFile(const std::string &path);
 
 bool WriteWholeFile(const std::string &path, const std::string &content);
 
+// The short (8.3) form of an existing path, as the system gives it; empty when it gives none.
+std::string ShortPath(const std::string &path);
+
 #endif
