@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
+#include "foundation/wide_text.h"
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
@@ -57,14 +58,22 @@ DWORD AttributesForNewFile(DWORD old, int readOnly, int hidden)
     return attributes;
 }
 
-void ForceDelete(const char *path)
+void ForceDeleteW(const WCHAR *path)
 {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
-        SetFileAttributesA(path, attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    DeleteFileA(path);
+        SetFileAttributesW(path, attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    DeleteFileW(path);
+}
+
+/* A path of the install folder widens exactly: it is the user's text in the code page. */
+void ForceDelete(const char *path)
+{
+    WCHAR wide[kPathBytes];
+    if (WidenText(path, CP_ACP, wide, kPathBytes))
+        ForceDeleteW(wide);
 }
 
 /* The attributes are given at creation: a file created read-only still takes the writes of

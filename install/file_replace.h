@@ -64,5 +64,6 @@ int IsFileInUse(DWORD error);
 
 /* Deletes a file even when it is read-only or hidden; a missing file is passed over. */
 void ForceDelete(const char *path);
+void ForceDeleteW(const WCHAR *path);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "foundation/counted_string.h"
 #include "foundation/path_text.h"
+#include "foundation/wide_text.h"
 #include "install/folder_listing.h"
 #include "install/payload.h"
 #include "install/payload_index.h"
@@ -13,34 +14,65 @@
 #include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
+int RecordVersion(const char *firstLine)
+{
+    if (strcmp(firstLine, TOVRA_INSTALL_RECORD_FIRST_LINE) == 0)
+        return 2;
+    if (strcmp(firstLine, TOVRA_INSTALL_RECORD_FIRST_LINE_1) == 0)
+        return 1;
+    return 0;
+}
+
+int RecordLineInUtf8(const char *line, int version, char *utf8)
+{
+    if (version == 1)
+        return RecodeText(line, CP_ACP, CP_UTF8, utf8, kMadeItemBytes);
+    return snprintf(utf8, kMadeItemBytes, "%s", line) < kMadeItemBytes;
+}
+
+int ReadRecordItems(const char *folder, RecordLineTaker take, void *context)
+{
+    char path[kPathBytes], line[kMadeItemBytes], utf8[kMadeItemBytes];
+    if (!JoinPath(path, folder, TOVRA_INSTALL_RECORD_NAME))
+        return 0;
+    FILE *record = fopen(path, "rb");
+    if (!record)
+        return 0;
+    int version = 0;
+    if (fgets(line, sizeof line, record)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        version = RecordVersion(line);
+    }
+    while (version && fgets(line, sizeof line, record)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        if (line[0] && RecordLineInUtf8(line, version, utf8))
+            take(utf8, context);
+    }
+    fclose(record);
+    return version != 0;
+}
+
+static int IsFolderNow(const char *utf8Path)
+{
+    WCHAR path[kPathBytes];
+    if (!WidenText(utf8Path, CP_UTF8, path, kPathBytes))
+        return 0;
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 /* What an earlier record says the first install found stays true for the record of a
    reinstall: the folders it made, the keys it made and the values it found. */
-static void CarryLine(const char *line)
+static void CarryLine(const char *line, void *)
 {
-    if (strncmp(line, "key\t", 4) == 0 || strncmp(line, "value\t", 6) == 0) {
+    if (strncmp(line, "key\t", 4) == 0 || strncmp(line, "value\t", 6) == 0 ||
+        (strncmp(line, "folder\t", 7) == 0 && IsFolderNow(line + 7)))
         NoteItemLine(line);
-        return;
-    }
-    if (strncmp(line, "folder\t", 7) != 0)
-        return;
-    DWORD attributes = GetFileAttributesA(line + 7);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        NoteMadeFolder(line + 7);
 }
 
 void CarryEarlierRecord()
 {
-    char path[kPathBytes], line[kMadeItemBytes];
-    if (!JoinPath(path, gInstallFolder, TOVRA_INSTALL_RECORD_NAME))
-        return;
-    FILE *record = fopen(path, "rb");
-    if (!record)
-        return;
-    while (fgets(line, sizeof line, record)) {
-        line[strcspn(line, "\r\n")] = '\0';
-        CarryLine(line);
-    }
-    fclose(record);
+    ReadRecordItems(gInstallFolder, CarryLine, nullptr);
 }
 
 int MeasureFile(const char *path, unsigned long *size, unsigned long *checksum)

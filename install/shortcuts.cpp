@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
+#include "foundation/wide_text.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
 #include "wizard/made_items.h"
@@ -172,12 +173,20 @@ static int SaveShortcut(const char *target, const char *linkPath, const char *de
     return SUCCEEDED(result) ? 1 : 0;
 }
 
+/* The record takes a link's path as the system spells it. */
+static void NoteLink(const char *linkPath)
+{
+    WCHAR wide[kPathBytes];
+    if (WidenText(linkPath, CP_ACP, wide, kPathBytes))
+        NoteShortcut(wide);
+}
+
 int MakeShortcut(const char *target, const char *linkPath, const char *description)
 {
     LONG event = 0;
     if (!SaveShortcut(target, linkPath, description, &event))
         return 0;
-    NoteShortcut(linkPath);
+    NoteLink(linkPath);
     SHChangeNotify(event, SHCNF_PATHA, linkPath, nullptr);
     return 1;
 }
@@ -210,7 +219,7 @@ static int MakeShortcutInGroup(const char *group, const ShortcutEntry &entry)
     LONG event = 0;
     if (!SaveShortcut(target, linkPath, entry.shortcutName, &event))
         return 0;
-    NoteShortcut(linkPath);
+    NoteLink(linkPath);
     return 1;
 }
 

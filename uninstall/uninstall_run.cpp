@@ -7,17 +7,27 @@
 #include <string.h>
 
 #include "foundation/path_text.h"
+#include "foundation/wide_text.h"
 #include "install/file_replace.h"
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "wizard/made_items.h"
 
-enum { kRecordBytesMost = 1 << 20 };
+enum { kRecordBytesMost = 1 << 20, kRecordLineBytes = kMadeItemBytes };
 
+/* The report names the first item that stayed which the system's code page can spell. */
 static void NoteStayed(UninstallOutcome *outcome, const char *item)
 {
-    if (outcome->stayed++ == 0)
+    ++outcome->stayed;
+    if (!outcome->firstStayed[0])
         snprintf(outcome->firstStayed, sizeof outcome->firstStayed, "%s", item);
+}
+
+static void NoteStayedW(UninstallOutcome *outcome, const WCHAR *item)
+{
+    char spelled[kPathBytes];
+    NoteStayed(outcome, NarrowText(item, CP_ACP, spelled, kPathBytes) ? spelled : "");
 }
 
 static void Count(UninstallOutcome *outcome, int removed, const char *item)
@@ -28,10 +38,32 @@ static void Count(UninstallOutcome *outcome, int removed, const char *item)
         NoteStayed(outcome, item);
 }
 
+static void CountW(UninstallOutcome *outcome, int removed, const WCHAR *item)
+{
+    if (removed)
+        ++outcome->removed;
+    else
+        NoteStayedW(outcome, item);
+}
+
 static void DeleteAndCount(const char *path, UninstallOutcome *outcome)
 {
     ForceDelete(path);
     Count(outcome, GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES, path);
+}
+
+static void DeleteAndCountW(const WCHAR *path, UninstallOutcome *outcome)
+{
+    ForceDeleteW(path);
+    CountW(outcome, GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES, path);
+}
+
+/* A field of the record, in UTF-8, as the system's code page spells it; 0 when it can't:
+   such a field never named anything of the install folder, which is text in that code
+   page. */
+static int InSystemText(const char *utf8, char *text, int capacity)
+{
+    return RecodeText(utf8, CP_UTF8, CP_ACP, text, capacity);
 }
 
 /* Upper case as the system's code page has it: a double-byte character's trail byte is
@@ -89,9 +121,10 @@ static int ReadFileLine(const char *fields, unsigned long *size, unsigned long *
 static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outcome)
 {
     unsigned long size = 0, checksum = 0;
-    const char *name = nullptr;
-    char path[kPathBytes];
-    if (!ReadFileLine(fields, &size, &checksum, &name) || !JoinPath(path, folder, name)) {
+    const char *listed = nullptr;
+    char name[kPathBytes], path[kPathBytes];
+    if (!ReadFileLine(fields, &size, &checksum, &listed) || !InSystemText(listed, name, kPathBytes) ||
+        !JoinPath(path, folder, name)) {
         NoteStayed(outcome, fields);
         return;
     }
@@ -104,20 +137,20 @@ static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outco
     DeleteAndCount(path, outcome);
 }
 
-/* The target a shell link names; empty when it can't be read. */
-static void LinkTarget(const char *linkPath, char *target)
+/* The target a shell link names, as the system's code page spells it; empty when it
+   can't be read or spelled. */
+static void LinkTarget(const WCHAR *linkPath, char *target)
 {
     target[0] = '\0';
-    IShellLinkA *link = nullptr;
+    IShellLinkW *link = nullptr;
     IPersistFile *file = nullptr;
     WCHAR wide[kPathBytes];
-    if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kPathBytes))
-        return;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void **>(&link)))) {
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            if (SUCCEEDED(file->Load(wide, STGM_READ)))
-                link->GetPath(target, kPathBytes, nullptr, SLGP_RAWPATH);
+            if (SUCCEEDED(file->Load(linkPath, STGM_READ)) &&
+                SUCCEEDED(link->GetPath(wide, kPathBytes, nullptr, SLGP_RAWPATH)))
+                NarrowText(wide, CP_ACP, target, kPathBytes);
             file->Release();
         }
         link->Release();
@@ -126,17 +159,19 @@ static void LinkTarget(const char *linkPath, char *target)
 
 /* A shortcut goes when it still leads into the folder: another install may have saved its
    own under the same name since. */
-static void RemoveShortcut(const char *folder, const char *linkPath, UninstallOutcome *outcome)
+static void RemoveShortcut(const char *folder, const char *utf8Path, UninstallOutcome *outcome)
 {
-    if (GetFileAttributesA(linkPath) == INVALID_FILE_ATTRIBUTES)
+    WCHAR linkPath[kPathBytes];
+    if (!WidenText(utf8Path, CP_UTF8, linkPath, kPathBytes) ||
+        GetFileAttributesW(linkPath) == INVALID_FILE_ATTRIBUTES)
         return;
     char target[kPathBytes];
     LinkTarget(linkPath, target);
     if (!NamesFolder(target, folder)) {
-        NoteStayed(outcome, linkPath);
+        NoteStayedW(outcome, linkPath);
         return;
     }
-    DeleteAndCount(linkPath, outcome);
+    DeleteAndCountW(linkPath, outcome);
 }
 
 static HKEY RootNamed(const char *name)
@@ -225,9 +260,11 @@ enum Pass { kPassItems = 0, kPassValues = 1, kPassLeftKeys = 2 };
 
 static void RemoveKey(const char *folder, char *fields, int pass, UninstallOutcome *outcome)
 {
-    const char *rootName = NextField(&fields), *path = NextField(&fields);
+    const char *rootName = NextField(&fields), *listed = NextField(&fields);
     HKEY root = rootName ? RootNamed(rootName) : nullptr, key;
-    if (!root || !path || RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    char path[kRecordLineBytes];
+    if (!root || !listed || !InSystemText(listed, path, kRecordLineBytes) ||
+        RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     int goes = pass == kPassItems ? KeyNamesFolder(key, folder) : IsEmptyKey(key);
     RegCloseKey(key);
@@ -252,10 +289,15 @@ static int NamesRegisteredClass(HKEY root, const char *text)
    install still has. */
 static void RestoreValue(char *fields, UninstallOutcome *outcome)
 {
-    const char *rootName = NextField(&fields), *path = NextField(&fields), *name = NextField(&fields);
-    const char *installed = NextField(&fields), *old = NextField(&fields);
+    const char *rootName = NextField(&fields), *listedPath = NextField(&fields), *listedName = NextField(&fields);
+    const char *listedInstalled = NextField(&fields), *listedOld = NextField(&fields);
     HKEY root = rootName ? RootNamed(rootName) : nullptr, key;
-    if (!root || !old || RegOpenKeyExA(root, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    char path[kRecordLineBytes], name[kRecordLineBytes], installed[kRecordLineBytes], old[kRecordLineBytes];
+    if (!root || !listedOld || !InSystemText(listedPath, path, kRecordLineBytes) ||
+        !InSystemText(listedName, name, kRecordLineBytes) ||
+        !InSystemText(listedInstalled, installed, kRecordLineBytes) ||
+        !InSystemText(listedOld, old, kRecordLineBytes) ||
+        RegOpenKeyExA(root, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
     char now[1024];
     DWORD size = sizeof now - 1, type = 0;
@@ -272,8 +314,6 @@ static void RestoreValue(char *fields, UninstallOutcome *outcome)
     }
     RegCloseKey(key);
 }
-
-enum { kRecordLineBytes = 2048 };
 
 /* Takes back one item of the record in its pass; the line itself stays as it is. */
 static void RemoveItem(const char *folder, const char *recordLine, int pass, UninstallOutcome *outcome)
@@ -296,13 +336,12 @@ static void RemoveItem(const char *folder, const char *recordLine, int pass, Uni
 
 static void RemoveFolderIfEmpty(const char *line, UninstallOutcome *outcome)
 {
-    if (strncmp(line, "folder\t", 7) != 0)
+    WCHAR path[kPathBytes];
+    if (strncmp(line, "folder\t", 7) != 0 || !WidenText(line + 7, CP_UTF8, path, kPathBytes) ||
+        GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
         return;
-    const char *path = line + 7;
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    Count(outcome, RemoveDirectoryA(path) != 0, path);
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    CountW(outcome, RemoveDirectoryW(path) != 0, path);
 }
 
 /* The record's lines, each ended by its NUL in place of the line end; the count. */
@@ -319,7 +358,7 @@ static int SplitLines(char *text, char **lines, int capacity)
     return count;
 }
 
-static int ReadRecord(const char *path, char *text, DWORD capacity)
+static int ReadRecordFile(const char *path, char *text, DWORD capacity)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -328,8 +367,27 @@ static int ReadRecord(const char *path, char *text, DWORD capacity)
     BOOL read = ReadFile(file, text, capacity - 1, &got, nullptr);
     CloseHandle(file);
     text[read ? got : 0] = '\0';
-    const char first[] = TOVRA_INSTALL_RECORD_FIRST_LINE "\r\n";
-    return read && strncmp(text, first, sizeof first - 1) == 0;
+    return read;
+}
+
+/* The item lines of a record of version, from raw into text in UTF-8, each ended by its
+   NUL; lines[0] is the first line. The count, 0 when a line can't be taken into UTF-8. */
+static int TakeLinesInUtf8(char **rawLines, int count, int version, char *text, DWORD capacity, char **lines)
+{
+    DWORD used = 0;
+    lines[0] = rawLines[0];
+    for (int i = 1; i < count; ++i) {
+        char utf8[kMadeItemBytes];
+        if (!RecordLineInUtf8(rawLines[i], version, utf8))
+            return 0;
+        DWORD length = DWORD(strlen(utf8)) + 1;
+        if (used + length > capacity)
+            return 0;
+        memcpy(text + used, utf8, length);
+        lines[i] = text + used;
+        used += length;
+    }
+    return count;
 }
 
 /* Whether the word-base file name still has the bytes the record lists for it; a file
@@ -387,9 +445,10 @@ static void RemoveListed(const char *folder, const char *recordPath, char **line
         RemoveFolderIfEmpty(lines[i], outcome);
 }
 
-/* The record of a folder, read and split into lines. */
+/* The record of a folder, read and split into lines, in UTF-8. */
 struct RecordLines {
     char path[kPathBytes];
+    char *raw;
     char *text;
     char **lines;
     int count;
@@ -399,22 +458,41 @@ struct RecordLines {
 static int LoadRecord(const char *folder, RecordLines *record)
 {
     enum { kLinesMost = 4096 };
+    HANDLE heap = GetProcessHeap();
     record->count = 0;
-    record->text = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kRecordBytesMost));
-    record->lines = static_cast<char **>(HeapAlloc(GetProcessHeap(), 0, kLinesMost * sizeof(char *)));
-    if (!record->text || !record->lines || !JoinPath(record->path, folder, TOVRA_INSTALL_RECORD_NAME) ||
-        !ReadRecord(record->path, record->text, kRecordBytesMost))
+    record->raw = static_cast<char *>(HeapAlloc(heap, 0, kRecordBytesMost));
+    record->text = static_cast<char *>(HeapAlloc(heap, 0, 2 * kRecordBytesMost));
+    record->lines = static_cast<char **>(HeapAlloc(heap, 0, 2 * kLinesMost * sizeof(char *)));
+    if (!record->raw || !record->text || !record->lines ||
+        !JoinPath(record->path, folder, TOVRA_INSTALL_RECORD_NAME) ||
+        !ReadRecordFile(record->path, record->raw, kRecordBytesMost))
         return 0;
-    record->count = SplitLines(record->text, record->lines, kLinesMost);
-    return 1;
+    char **rawLines = record->lines + kLinesMost;
+    int count = SplitLines(record->raw, rawLines, kLinesMost);
+    int version = count > 0 ? RecordVersion(rawLines[0]) : 0;
+    if (!version)
+        return 0;
+    record->count = TakeLinesInUtf8(rawLines, count, version, record->text, 2 * kRecordBytesMost, record->lines);
+    return record->count > 0;
 }
 
 static void ReleaseRecord(RecordLines *record)
 {
+    HANDLE heap = GetProcessHeap();
     if (record->lines)
-        HeapFree(GetProcessHeap(), 0, record->lines);
+        HeapFree(heap, 0, record->lines);
     if (record->text)
-        HeapFree(GetProcessHeap(), 0, record->text);
+        HeapFree(heap, 0, record->text);
+    if (record->raw)
+        HeapFree(heap, 0, record->raw);
+}
+
+int HoldsInstallRecord(const char *folder)
+{
+    RecordLines record = {};
+    int held = LoadRecord(folder, &record);
+    ReleaseRecord(&record);
+    return held;
 }
 
 int HoldsOwnWordBase(const char *folder)

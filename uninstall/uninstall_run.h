@@ -21,6 +21,9 @@ struct UninstallOutcome {
    go by. */
 int UninstallRecorded(const char *folder, int ownWordBase, UninstallOutcome *outcome);
 
+/* Whether folder holds an install record of a version known here. */
+int HoldsInstallRecord(const char *folder);
+
 /* Whether folder holds a word base of the user's: one grown by use since the install, or
    one the user kept at an install. */
 int HoldsOwnWordBase(const char *folder);

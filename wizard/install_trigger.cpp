@@ -9,6 +9,7 @@
 #include "install/disk_space.h"
 #include "install/install_run.h"
 #include "install/payload.h"
+#include "install/private_folder.h"
 #include "wizard/install_folder.h"
 #include "wizard/message_dialog.h"
 #include "wizard/owner_draw.h"
@@ -90,7 +91,7 @@ static void ReportResult(HWND dialog, int installed)
         return;
     }
     ShowMessage("祝贺您：安装顺利完成！", "Congratulations! Installation Success!", kMessageOk, dialog);
-    char temporary[kPathBytes];
+    WCHAR temporary[kPathBytes];
     if (!FindTemporaryFolder(temporary))
         return;
     if (ShowMessage("下面安装微软的语音模块 SAPI5.1.(安装时最好有系统管理员权限)",

@@ -214,7 +214,7 @@ void ExpectInstalledAppsEntry_(const char *file, int line, const std::string &fo
     EXPECT_EQ("\"" + folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\"",
               InstalledAppsText("UninstallString"));
     std::string record = ReadWholeFile(folder + "\\" TOVRA_INSTALL_RECORD_NAME);
-    EXPECT_EQ(0u, record.rfind("Tovra install record 1\r\n", 0)) << "no install record";
+    EXPECT_EQ(0u, record.rfind(TOVRA_INSTALL_RECORD_FIRST_LINE "\r\n", 0)) << "no install record";
     EXPECT_NE(std::string::npos, record.find("\tTVREdit.exe\r\n")) << record.substr(0, 200);
 }
 

@@ -432,7 +432,7 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
 
     std::vector<std::string> lines = RecordLines(folder_);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ("Tovra install record 1", lines[0]);
+    EXPECT_EQ(TOVRA_INSTALL_RECORD_FIRST_LINE, lines[0]);
     std::map<std::string, int> kinds;
     unsigned long kilobytes = 0;
     for (size_t i = 1; i < lines.size(); ++i) {
