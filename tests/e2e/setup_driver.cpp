@@ -306,6 +306,11 @@ bool WaitForPage(const SetupProcess &setup, int page)
     return false;
 }
 
+bool MessageShown(const SetupProcess &setup)
+{
+    return FindShownWindowOf(setup.info.dwProcessId, kMessageCaption) != nullptr;
+}
+
 bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds)
 {
     *message = ShownMessage();

@@ -88,6 +88,8 @@ struct ShownMessage {
 // Waits for the next message dialog of the program; false when none comes in time or
 // the program ends first.
 bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD milliseconds);
+// Whether a message dialog of the program is on screen now.
+bool MessageShown(const SetupProcess &setup);
 // Presses a button of the message with a real click, and waits for the dialog to go.
 bool ClickAnswer(const ShownMessage &message, int button);
 // Answers the message with a key, and waits for the dialog to go.

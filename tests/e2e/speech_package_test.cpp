@@ -14,6 +14,9 @@
 
 namespace {
 
+const char kSpeechNotStartedChinese[] = "语音模块的安装程序无法启动。";
+const char kSpeechNotStartedEnglish[] = "The speech module's installer could not be started.";
+
 std::string Lower(std::string text)
 {
     CharLowerBuffA(&text[0], DWORD(text.size()));
@@ -171,10 +174,16 @@ protected:
                         installerCommand = CommandLineOf(installer);
                     }
                 }
-                return installer != 0 || ended;
+                return installer != 0 || ended || MessageShown(setup_);
             },
             kExitWait);
         attack.Stop();
+        // A package changed before it was kept starts nothing, and the user is told.
+        ShownMessage notStarted;
+        if (!installer && MessageShown(setup_) && WaitForMessage(&setup_, &notStarted, kPageWait)) {
+            ExpectMessage(notStarted, kSpeechNotStartedChinese, kSpeechNotStartedEnglish, {IDOK});
+            EXPECT_TRUE(ClickAnswer(notStarted, IDOK));
+        }
         for (const std::string &name : started)
             names += " " + name;
         if (installer) {

@@ -10,105 +10,14 @@
 
 #include "install/manifest.h"
 #include "installed_apps_entry.h"
-#include "scenario.h"
-#include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
+#include "uninstall_scenario.h"
 
 namespace {
 
-const char kUninstallQuestionChinese[] = "确实要卸载拓沃智能编辑器及其全部组件吗？";
-const char kUninstallQuestionEnglish[] = "Remove Tovra Smart Editor and all of its components?";
 const char kOwnWordBaseChinese[] = "您自己的词库也要删除吗？";
 const char kOwnWordBaseEnglish[] = "Remove your own word base (CiKu) too?";
-
-// Starts a command line as the system starts an uninstall command.
-bool StartCommand(SetupProcess *process, const std::string &command)
-{
-    std::string line = command;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process->info)) {
-        fprintf(stderr, "e2e: cannot start %s (error %lu)\n", command.c_str(), GetLastError());
-        return false;
-    }
-    return true;
-}
-
-// The copy the uninstaller started in the temporary folder to do the removing.
-bool FindCopy(const SetupProcess &uninstaller, SetupProcess *copy)
-{
-    DWORD found = 0;
-    WaitUntil(
-        [&uninstaller, &found] {
-            for (const auto &child : ChildrenOf(uninstaller.info.dwProcessId))
-                if (_strnicmp(child.second.c_str(), "tvu", 3) == 0)
-                    found = child.first;
-            return found != 0;
-        },
-        kPageWait);
-    if (!found)
-        return false;
-    copy->info.dwProcessId = found;
-    copy->info.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, found);
-    return copy->info.hProcess != nullptr;
-}
-
-// Reports a failure at the test's line as well as its own.
-#define Uninstall(...) Uninstall_(__FILE__, __LINE__, __VA_ARGS__)
-
-class UninstallScenario : public SetupScenario {
-protected:
-    void TearDown() override
-    {
-        EndSetup(&uninstaller_);
-        EndSetup(&copy_);
-        SetupScenario::TearDown();
-    }
-    void Install(const std::string &folder)
-    {
-        StartWizard();
-        StartInstallInto(folder);
-        FinishSuccessfulInstall(IDCANCEL);
-        ExpectExitCode(0);
-        EndSetup(&setup_);
-    }
-    // Starts the uninstaller by command and answers its question; with wordBaseAnswer,
-    // the question about the user's own word base too.
-    void Uninstall_(const char *file, int line, const std::string &command, int answer, int wordBaseAnswer = 0)
-    {
-        CallerLine caller(file, line);
-        ASSERT_TRUE(StartCommand(&uninstaller_, command));
-        ShownMessage question;
-        ASSERT_TRUE(WaitForMessage(&uninstaller_, &question, kPageWait)) << "the uninstaller asks nothing";
-        ExpectMessage(question, kUninstallQuestionChinese, kUninstallQuestionEnglish, {IDOK, IDCANCEL});
-        ASSERT_TRUE(ClickAnswer(question, answer));
-        if (wordBaseAnswer) {
-            ShownMessage wordBase;
-            ASSERT_TRUE(WaitForMessage(&uninstaller_, &wordBase, kPageWait)) << "no question about the word base";
-            ExpectMessage(wordBase, kOwnWordBaseChinese, kOwnWordBaseEnglish, {IDYES, IDNO});
-            ASSERT_TRUE(ClickAnswer(wordBase, wordBaseAnswer));
-        }
-        EXPECT_EQ(0, WaitForExit(&uninstaller_, kExitWait));
-    }
-    // The copy's report, answered; its exit code.
-    ShownMessage Report()
-    {
-        ShownMessage report;
-        [&] {
-            ASSERT_TRUE(FindCopy(uninstaller_, &copy_)) << "no copy took over the removing";
-            ASSERT_TRUE(WaitForMessage(&copy_, &report, kInstallWait)) << "no report came";
-        }();
-        return report;
-    }
-    void CloseReport(const ShownMessage &report)
-    {
-        ASSERT_TRUE(ClickAnswer(report, IDOK));
-        EXPECT_EQ(0, WaitForExit(&copy_, kExitWait));
-    }
-
-    SetupProcess uninstaller_, copy_;
-};
 
 // Everything the install made goes; a document the user put in doc\, a file the user
 // changed and the word base the user grew and chose to keep stay, and so do the folders
@@ -130,7 +39,7 @@ TEST_F(UninstallScenario, TakesBackWhatTheInstallMadeAndLeavesTheUsersFiles)
     ShownMessage report = Report();
     ASSERT_TRUE(report.dialog);
     ExpectMessage(report, "卸载完毕，有 4 项留下。", "Removed; 4 item(s) stayed, such as " + tips, {IDOK});
-    CloseReport(report);
+    CloseReport(report, kItemsStayed);
 
     EXPECT_EQ((std::set<std::string>{"CiZuFlat.igb", "doc", "tips.txt"}), NameSetIn(folder));
     EXPECT_EQ((std::set<std::string>{"letter.rtf"}), NameSetIn(folder + "\\doc"));
@@ -145,6 +54,7 @@ TEST_F(UninstallScenario, CancelAtTheQuestionChangesNothing)
     Install(folder);
     const std::set<std::string> installed = SystemSnapshot(), files = NameSetIn(folder);
     Uninstall(InstalledAppsText("UninstallString"), IDCANCEL);
+    EXPECT_EQ(kCancelled, WaitForExit(&uninstaller_, kExitWait));
     EXPECT_TRUE(ChildrenOf(uninstaller_.info.dwProcessId).empty());
     EXPECT_EQ(files, NameSetIn(folder));
     const std::set<std::string> after = SystemSnapshot();
@@ -173,7 +83,7 @@ TEST_F(UninstallScenario, UninstallingAnEarlierInstallLeavesWhatALaterOneOwns)
     ShownMessage report = Report();
     ASSERT_TRUE(report.dialog);
     EXPECT_EQ(0u, report.english.rfind("Removed; ", 0)) << report.english;
-    CloseReport(report);
+    CloseReport(report, kItemsStayed);
 
     EXPECT_FALSE(FileExists(first));
     const std::set<std::string> after = SystemSnapshot();
