@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 #include <string.h>
 #include <zlib.h>
 #include <string>
@@ -177,6 +179,63 @@ TEST_F(UninstallRunTest, TheUsersOwnWordBaseGoesOnlyWhenTheUserSaysSo)
     ASSERT_TRUE(CopyFileA((parent_ + "\\record").c_str(), (folder_ + "\\" TOVRA_INSTALL_RECORD_NAME).c_str(), FALSE));
     ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 1, &outcome));
     EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
+    EXPECT_FALSE(FileExists(folder_));
+}
+
+std::string Utf8(const std::wstring &wide)
+{
+    std::string text(wide.size() * 3 + 1, '\0');
+    text.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr)) - 1);
+    return text;
+}
+
+std::wstring Wide(const std::string &text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], int(wide.size()))) - 1);
+    return wide;
+}
+
+// A shell link saved by the wide interface, as the install saves one in a folder the code
+// page can't spell.
+bool SaveWideLink(const std::wstring &link, const std::wstring &target)
+{
+    CoInitialize(nullptr);
+    IShellLinkW *shell = nullptr;
+    IPersistFile *file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void **>(&shell)))) {
+        if (SUCCEEDED(shell->SetPath(target.c_str())) &&
+            SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
+            file->Release();
+        }
+        shell->Release();
+    }
+    CoUninitialize();
+    return saved;
+}
+
+// A record of version 2 holds its paths in UTF-8: a Start-menu group under a profile named
+// in Chinese, which code page 1252 can't spell, is taken back with its link; a record of
+// version 1 (the code page's text) is read as before, by every other test here.
+TEST_F(UninstallRunTest, PathsTheCodePageCantSpellAreTakenBackExactly)
+{
+    const std::wstring group = Wide(parent_) + L"\\\u5f20\u4f1f \u5f00\u59cb\u83dc\u5355";
+    const std::wstring link = group + L"\\Editor.lnk";
+    ASSERT_TRUE(CreateDirectoryW(group.c_str(), nullptr));
+    Installed("TVREdit.exe", "the editor");
+    ASSERT_TRUE(SaveWideLink(link, Wide(folder_ + "\\TVREdit.exe")));
+    record_ = TOVRA_INSTALL_RECORD_FIRST_LINE "\r\n" + record_.substr(record_.find("\r\n") + 2);
+    record_ += "shortcut\t" + Utf8(link) + "\r\nfolder\t" + Utf8(group) + "\r\n";
+    Folders();
+
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
+    EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(link.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(group.c_str()));
     EXPECT_FALSE(FileExists(folder_));
 }
 
