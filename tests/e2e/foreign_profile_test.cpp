@@ -1,0 +1,258 @@
+// A Chinese user of an English Windows: code page 1252, and the user's profile folder named
+// 张伟, so that the Desktop, the Start menu and the temporary folder the system gives have
+// names the code page can't spell; the machine's common Start menu and desktop too. A
+// default install makes every link and the speech package, and the uninstall the
+// installed-apps entry names, waited for as a process and nothing more, takes everything
+// back.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+#include <vector>
+
+#include "install/manifest.h"
+#include "install/payload_limits.h"
+#include "installed_apps_entry.h"
+#include "support/file_reading.h"
+#include "test_folder.h"
+#include "uninstall_scenario.h"
+
+namespace {
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+std::wstring Wide(const std::string &text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], int(wide.size()))) - 1);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &wide)
+{
+    std::string text(wide.size() * 3 + 1, '\0');
+    text.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr)) -
+                1);
+    return text;
+}
+
+bool Exists(const std::wstring &path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveWideFolder(const std::wstring &folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveWideFolder(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The folders of pattern in folder, by their full paths.
+std::vector<std::wstring> FoldersIn(const std::wstring &folder, const wchar_t *pattern)
+{
+    std::vector<std::wstring> folders;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return folders;
+    do
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(folder + L"\\" + found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return folders;
+}
+
+// The target of a link, read through the shell's wide link object; empty when it can't be.
+std::wstring LinkTarget(const std::wstring &link)
+{
+    std::wstring target;
+    CoInitialize(nullptr);
+    IShellLinkW *shell = nullptr;
+    IPersistFile *file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void **>(&shell)))) {
+        WCHAR path[MAX_PATH] = L"";
+        if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+                SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
+                target = path;
+            file->Release();
+        }
+        shell->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+// A registry text value set for the scenario and given back as it was afterwards.
+struct SavedValue {
+    HKEY root = nullptr;
+    std::string key, name;
+    bool existed = false;
+    std::vector<BYTE> data;
+    DWORD type = 0;
+};
+
+SavedValue SetWideValue(HKEY root, const char *key, const char *name, const std::wstring &value)
+{
+    SavedValue saved;
+    saved.root = root;
+    saved.key = key;
+    saved.name = name;
+    HKEY opened;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return saved;
+    DWORD size = 0;
+    if (RegQueryValueExA(opened, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.existed = true;
+        saved.data.resize(size);
+        RegQueryValueExA(opened, name, nullptr, &saved.type, saved.data.data(), &size);
+    }
+    std::wstring wideName = Wide(name);
+    RegSetValueExW(opened, wideName.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+                   DWORD((value.size() + 1) * sizeof(WCHAR)));
+    RegCloseKey(opened);
+    return saved;
+}
+
+void GiveBack(const SavedValue &saved)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(saved.root, saved.key.c_str(), 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
+        return;
+    if (saved.existed)
+        RegSetValueExA(opened, saved.name.c_str(), 0, saved.type, saved.data.data(), DWORD(saved.data.size()));
+    else
+        RegDeleteValueA(opened, saved.name.c_str());
+    RegCloseKey(opened);
+}
+
+class ForeignProfileScenario : public UninstallScenario {
+protected:
+    void SetUp() override
+    {
+        UninstallScenario::SetUp();
+        profile_ = L"C:\\users\\\u5f20\u4f1f";
+        common_ = L"C:\\users\\Public\\\u516c\u7528";
+        for (const std::wstring &folder :
+             {profile_, Desktop(), profile_ + L"\\Start Menu", Programs(), Temporary(), common_, CommonDesktop(),
+              common_ + L"\\Start Menu", CommonPrograms()})
+            CreateDirectoryW(folder.c_str(), nullptr);
+        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", Desktop()));
+        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, kShellFolders, "Programs", Programs()));
+        saved_.push_back(SetWideValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", CommonDesktop()));
+        saved_.push_back(SetWideValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs", CommonPrograms()));
+        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, "Environment", "TEMP", Temporary()));
+        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, "Environment", "TMP", Temporary()));
+        // The program inherits the driver's environment, as it would the user's.
+        for (const wchar_t *name : {L"TEMP", L"TMP"}) {
+            WCHAR value[MAX_PATH] = L"";
+            DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+            environment_.push_back(length && length < MAX_PATH ? value : L"");
+            SetEnvironmentVariableW(name, Temporary().c_str());
+        }
+    }
+    void TearDown() override
+    {
+        UninstallScenario::TearDown();
+        const wchar_t *names[] = {L"TEMP", L"TMP"};
+        for (size_t i = 0; i < environment_.size(); ++i)
+            SetEnvironmentVariableW(names[i], environment_[i].empty() ? nullptr : environment_[i].c_str());
+        for (const SavedValue &saved : saved_)
+            GiveBack(saved);
+        RemoveWideFolder(profile_);
+        RemoveWideFolder(common_);
+    }
+
+    std::wstring Desktop() const { return profile_ + L"\\Desktop"; }
+    std::wstring Programs() const { return profile_ + L"\\Start Menu\\Programs"; }
+    std::wstring Temporary() const { return profile_ + L"\\Temp"; }
+    std::wstring CommonDesktop() const { return common_ + L"\\Desktop"; }
+    std::wstring CommonPrograms() const { return common_ + L"\\Start Menu\\Programs"; }
+
+    std::wstring Name(int product, int field) const { return Wide(ProductName(product, field, column_)); }
+    // Every link an install with desktop icons makes, in the folders where it makes them.
+    std::vector<std::wstring> Links(const std::wstring &programs, const std::wstring &desktop) const
+    {
+        const std::wstring group = programs + L"\\" + Name(kInstalledProduct, kDisplayName);
+        return {group + L"\\" + Name(kInstalledProduct, kShortcutName) + L".lnk",
+                group + L"\\" + Name(kInstalledProduct, kUninstallName) + L".lnk",
+                desktop + L"\\" + Name(kProductNotes, kShortcutName) + L".lnk",
+                desktop + L"\\" + Name(kInstalledProduct, kShortcutName) + L".lnk"};
+    }
+
+    std::wstring profile_, common_;
+    std::vector<SavedValue> saved_;
+    std::vector<std::wstring> environment_;
+};
+
+TEST_F(ForeignProfileScenario, EveryLinkAndTheSpeechPackageAndAnUninstallThatCanBeWaitedFor)
+{
+    ASSERT_EQ(1252u, GetACP()) << "the scenario is an English system's";
+    const std::string folder = Folder("Tovra_Editor", false);
+    StartWizard();
+    ASSERT_TRUE(Checked(Item(IDC_DESKTOP_ICON))) << "the desktop icon is proposed";
+    StartInstallInto(folder);
+    ShownMessage success = NextMessage(kInstallWait);
+    ExpectMessage(success, kSuccessChinese, kSuccessEnglish, {IDOK});
+    ASSERT_TRUE(ClickAnswer(success, IDOK));
+    ShownMessage speech = NextMessage();
+    ExpectMessage(speech, kSpeechChinese, kSpeechEnglish, {IDOK, IDCANCEL});
+    ASSERT_TRUE(ClickAnswer(speech, IDOK));
+
+    // The installer is started on the package in a private folder of the user's own
+    // temporary folder, and the wizard ends without a word.
+    DWORD installer = 0;
+    WaitUntil(
+        [&] {
+            for (const auto &child : ChildrenOf(setup_.info.dwProcessId))
+                if (IsInstaller(child.second))
+                    installer = child.first;
+            return installer != 0 || HasEnded(setup_);
+        },
+        kExitWait);
+    if (installer)
+        StopProcessTree(installer);
+    EXPECT_NE(0u, installer) << "the speech module's installer was not started";
+    EXPECT_FALSE(MessageShown(setup_)) << "the wizard told of a failure";
+    ExpectExitCode(0);
+    const std::vector<std::wstring> packages = FoldersIn(Temporary(), L"TovraSpeech-*");
+    ASSERT_EQ(1u, packages.size()) << "private folders in " << Utf8(Temporary());
+    const std::wstring package = packages[0] + L"\\" + Wide(TOVRA_SPEECH_PACKAGE_FILE);
+    EXPECT_TRUE(Exists(package)) << Utf8(package);
+
+    // The install is for every user of the machine: its links are in the common folders,
+    // none in the user's own, each leading into the install folder.
+    for (const std::wstring &link : Links(CommonPrograms(), CommonDesktop()))
+        EXPECT_EQ(Wide(folder), LinkTarget(link).substr(0, folder.size())) << Utf8(link);
+    for (const std::wstring &link : Links(Programs(), Desktop()))
+        EXPECT_FALSE(Exists(link)) << Utf8(link);
+
+    const std::string quiet = InstalledAppsText("QuietUninstallString");
+    EXPECT_EQ(kAllTakenBack, UninstallQuietly(quiet)) << quiet;
+    EXPECT_FALSE(FileExists(folder));
+    for (const std::wstring &link : Links(CommonPrograms(), CommonDesktop()))
+        EXPECT_FALSE(Exists(link)) << Utf8(link);
+    EXPECT_FALSE(Exists(CommonPrograms() + L"\\" + Name(kInstalledProduct, kDisplayName)));
+    EXPECT_EQ(kMissingValue, InstalledAppsText("DisplayName"));
+}
+
+} // namespace
