@@ -12,9 +12,12 @@ int WidenText(const char *text, UINT codePage, WCHAR *wide, int capacity)
 }
 
 /* UTF-8 and UTF-7 spell every character and take no flags; the others may fall back on a
-   default character or a best fit, which is asked about and refused. */
+   default character or a best fit, which is asked about and refused. The system's code
+   page may itself be UTF-8 (Windows' "Beta: Use Unicode UTF-8"). */
 static int SpellsEverything(UINT codePage)
 {
+    if (codePage == CP_ACP)
+        codePage = GetACP();
     return codePage == CP_UTF8 || codePage == CP_UTF7;
 }
 
