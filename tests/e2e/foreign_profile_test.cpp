@@ -18,51 +18,11 @@
 #include "support/file_reading.h"
 #include "test_folder.h"
 #include "uninstall_scenario.h"
+#include "wide_paths.h"
 
 namespace {
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-std::wstring Wide(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], int(wide.size()))) - 1);
-    return wide;
-}
-
-std::string Utf8(const std::wstring &wide)
-{
-    std::string text(wide.size() * 3 + 1, '\0');
-    text.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr)) -
-                1);
-    return text;
-}
-
-bool Exists(const std::wstring &path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveWideFolder(const std::wstring &folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveWideFolder(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 // The folders of pattern in folder, by their full paths.
 std::vector<std::wstring> FoldersIn(const std::wstring &folder, const wchar_t *pattern)
@@ -237,21 +197,21 @@ TEST_F(ForeignProfileScenario, EveryLinkAndTheSpeechPackageAndAnUninstallThatCan
     const std::vector<std::wstring> packages = FoldersIn(Temporary(), L"TovraSpeech-*");
     ASSERT_EQ(1u, packages.size()) << "private folders in " << Utf8(Temporary());
     const std::wstring package = packages[0] + L"\\" + Wide(TOVRA_SPEECH_PACKAGE_FILE);
-    EXPECT_TRUE(Exists(package)) << Utf8(package);
+    EXPECT_TRUE(WideExists(package)) << Utf8(package);
 
     // The install is for every user of the machine: its links are in the common folders,
     // none in the user's own, each leading into the install folder.
     for (const std::wstring &link : Links(CommonPrograms(), CommonDesktop()))
         EXPECT_EQ(Wide(folder), LinkTarget(link).substr(0, folder.size())) << Utf8(link);
     for (const std::wstring &link : Links(Programs(), Desktop()))
-        EXPECT_FALSE(Exists(link)) << Utf8(link);
+        EXPECT_FALSE(WideExists(link)) << Utf8(link);
 
     const std::string quiet = InstalledAppsText("QuietUninstallString");
     EXPECT_EQ(kAllTakenBack, UninstallQuietly(quiet)) << quiet;
     EXPECT_FALSE(FileExists(folder));
     for (const std::wstring &link : Links(CommonPrograms(), CommonDesktop()))
-        EXPECT_FALSE(Exists(link)) << Utf8(link);
-    EXPECT_FALSE(Exists(CommonPrograms() + L"\\" + Name(kInstalledProduct, kDisplayName)));
+        EXPECT_FALSE(WideExists(link)) << Utf8(link);
+    EXPECT_FALSE(WideExists(CommonPrograms() + L"\\" + Name(kInstalledProduct, kDisplayName)));
     EXPECT_EQ(kMissingValue, InstalledAppsText("DisplayName"));
 }
 

@@ -2,13 +2,12 @@
 // package: the package goes into a new folder of its own in the temporary folder, and the
 // installer opens exactly the product's package or, when the second program changed it
 // before the wizard kept it, is not started at all.
-#include <atomic>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "install/payload_limits.h"
 #include "scenario.h"
+#include "temporary_watch.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
 
@@ -21,11 +20,6 @@ std::string Lower(std::string text)
 {
     CharLowerBuffA(&text[0], DWORD(text.size()));
     return text;
-}
-
-std::set<std::string> AsSet(const std::vector<std::string> &names)
-{
-    return std::set<std::string>(names.begin(), names.end());
 }
 
 ULONGLONG Now()
@@ -54,8 +48,7 @@ std::string StateOf(HANDLE process)
 
 // The second program: from the moment the user accepts the offer until it is stopped or
 // the wizard has ended, it tries to write into, and to move away, every package that
-// shows up in a new folder of the wizard's own (an earlier run's is no longer kept). It wakes on every change in the temporary
-// folder, and every 10 ms besides.
+// shows up in a new folder of the wizard's own (an earlier run's is no longer kept).
 class PackageAttack {
 public:
     struct Attempt {
@@ -65,43 +58,17 @@ public:
     };
 
     explicit PackageAttack(HANDLE wizard)
-        : wizard_(wizard), earlier_(AsSet(SpeechPackageFolders())), thread_([this] { Run(); })
+        : watch_(wizard, "TovraSpeech-*", [this](const std::string &folder) {
+              Attack(folder + "\\" + TOVRA_SPEECH_PACKAGE_FILE);
+          })
     {
     }
-    ~PackageAttack() { Stop(); }
-    void Stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
+    void Stop() { watch_.Stop(); }
     // Read once stopped.
     const std::vector<Attempt> &Attempts() const { return attempts_; }
     const std::set<std::string> &Packages() const { return packages_; }
 
 private:
-    void Run()
-    {
-        char temporary[MAX_PATH] = "";
-        GetTempPathA(MAX_PATH, temporary);
-        HANDLE change = FindFirstChangeNotificationA(temporary, TRUE,
-                                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
-        while (!stop_) {
-            for (const std::string &folder : SpeechPackageFolders())
-                if (!earlier_.count(folder))
-                    Attack(folder + "\\" + TOVRA_SPEECH_PACKAGE_FILE);
-            HANDLE waits[2] = {wizard_, change};
-            DWORD woken = WaitForMultipleObjects(change != INVALID_HANDLE_VALUE ? 2 : 1, waits, FALSE, 10);
-            if (woken == WAIT_OBJECT_0)
-                break;
-            if (woken == WAIT_OBJECT_0 + 1)
-                FindNextChangeNotification(change);
-        }
-        if (change != INVALID_HANDLE_VALUE)
-            FindCloseChangeNotification(change);
-    }
-
     void Attack(const std::string &package)
     {
         if (!FileExists(package))
@@ -124,12 +91,10 @@ private:
         attempts_.push_back(attempt);
     }
 
-    HANDLE wizard_;
-    const std::set<std::string> earlier_;
-    std::atomic<bool> stop_{false};
     std::vector<Attempt> attempts_;
     std::set<std::string> packages_;
-    std::thread thread_;
+    // Last: the watch calls Attack from its thread as soon as it is made.
+    TemporaryWatch watch_;
 };
 
 class SpeechModuleScenario : public SetupScenario {

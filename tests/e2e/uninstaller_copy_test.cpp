@@ -2,15 +2,11 @@
 // in the temporary folder: from the moment the user says OK it tries to put its own
 // program in the copy's place, or move the copy away. The uninstall either runs the true
 // copy, or refuses and says so; the second program's bytes never run.
-#include <atomic>
-#include <set>
-#include <thread>
-#include <vector>
-
 #include "install/manifest.h"
 #include "installed_apps_entry.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
+#include "temporary_watch.h"
 #include "uninstall_scenario.h"
 
 namespace {
@@ -18,68 +14,24 @@ namespace {
 const char kNotStartedChinese[] = "无法启动卸载程序，什么也没有删除。";
 const char kNotStartedEnglish[] = "The uninstaller could not be started: nothing was removed.";
 
-std::string TemporaryFolder()
-{
-    char temporary[MAX_PATH] = "";
-    DWORD length = GetTempPathA(MAX_PATH, temporary);
-    return length > 0 && length < MAX_PATH ? temporary : "";
-}
-
-// The uninstaller's private folders in the temporary folder.
-std::set<std::string> CopyFolders()
-{
-    std::set<std::string> folders;
-    const std::string temporary = TemporaryFolder();
-    for (const std::string &name : NamesIn(temporary.substr(0, temporary.size() - 1), "TovraUninstall-*"))
-        folders.insert(temporary + name);
-    return folders;
-}
-
-// The second program: tries, on every change in the temporary folder and every 10 ms
-// besides, to write its own program over each copy that shows up in a new private folder,
-// and to move the copy away.
+// The second program: tries to write its own program over each copy that shows up in a new
+// private folder, and to move the copy away.
 class CopyAttack {
 public:
     explicit CopyAttack(HANDLE uninstaller)
-        : uninstaller_(uninstaller), earlier_(CopyFolders()), swapped_(ReadWholeFile(SWAPPED_COPY)),
-          thread_([this] { Run(); })
+        : swapped_(ReadWholeFile(SWAPPED_COPY)),
+          watch_(uninstaller, "TovraUninstall-*", [this](const std::string &folder) {
+              Attack(folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0));
+          })
     {
     }
-    ~CopyAttack() { Stop(); }
-    void Stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
+    void Stop() { watch_.Stop(); }
     // Read once stopped.
     int Refused() const { return refused_; }
     int Changed() const { return changed_; }
     bool HasSwappedProgram() const { return !swapped_.empty(); }
 
 private:
-    void Run()
-    {
-        const std::string temporary = TemporaryFolder();
-        HANDLE change = FindFirstChangeNotificationA(temporary.c_str(), TRUE,
-                                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                                                         FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
-        const std::string name = ProductName(kInstalledProduct, kUninstallerFile, 0);
-        while (!stop_) {
-            for (const std::string &folder : CopyFolders())
-                if (!earlier_.count(folder))
-                    Attack(folder + "\\" + name);
-            HANDLE waits[2] = {uninstaller_, change};
-            DWORD woken = WaitForMultipleObjects(change != INVALID_HANDLE_VALUE ? 2 : 1, waits, FALSE, 10);
-            if (woken == WAIT_OBJECT_0)
-                break;
-            if (woken == WAIT_OBJECT_0 + 1)
-                FindNextChangeNotification(change);
-        }
-        if (change != INVALID_HANDLE_VALUE)
-            FindCloseChangeNotification(change);
-    }
-
     void Attack(const std::string &copy)
     {
         if (!FileExists(copy))
@@ -102,12 +54,10 @@ private:
         refused_ += writeRefused && !moved && GetLastError() == ERROR_SHARING_VIOLATION;
     }
 
-    HANDLE uninstaller_;
-    const std::set<std::string> earlier_;
     const std::string swapped_;
-    std::atomic<bool> stop_{false};
     int refused_ = 0, changed_ = 0;
-    std::thread thread_;
+    // Last: the watch calls Attack from its thread as soon as it is made.
+    TemporaryWatch watch_;
 };
 
 class UninstallerCopyScenario : public UninstallScenario {};

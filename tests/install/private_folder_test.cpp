@@ -10,23 +10,10 @@
 #include "install/private_folder.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
+#include "wide_paths.h"
 #include "wizard/wizard_state.h"
 
 namespace {
-
-std::wstring Wide(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], int(wide.size()))) - 1);
-    return wide;
-}
-
-std::string Narrow(const std::wstring &wide)
-{
-    std::string text(wide.size() * 3 + 1, '\0');
-    text.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr)) - 1);
-    return text;
-}
 
 std::string PackageBytes()
 {
@@ -105,11 +92,11 @@ TEST_F(PrivateFolderTest, EachPrivateFolderIsNewAndNamedApart)
     const std::wstring parent = Wide(folder_) + L"\\";
     ASSERT_EQ(1, MakePrivateFolder(parent.c_str(), L"Tovra-", first));
     ASSERT_EQ(1, MakePrivateFolder(parent.c_str(), L"Tovra-", second));
-    EXPECT_STRNE(Narrow(first).c_str(), Narrow(second).c_str());
+    EXPECT_STRNE(Utf8(first).c_str(), Utf8(second).c_str());
     for (const WCHAR *made : {first, second}) {
-        EXPECT_EQ(0u, std::wstring(made).find(parent + L"Tovra-")) << Narrow(made);
+        EXPECT_EQ(0u, std::wstring(made).find(parent + L"Tovra-")) << Utf8(made);
         DWORD attributes = GetFileAttributesW(made);
-        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << Narrow(made);
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << Utf8(made);
     }
     EXPECT_EQ(0, MakePrivateFolder((Wide(folder_) + L"\\missing\\").c_str(), L"Tovra-", first))
         << "a parent that isn't there";

@@ -17,6 +17,7 @@
 #include "support/registry_reading.h"
 #include "test_folder.h"
 #include "uninstall/uninstall_run.h"
+#include "wide_paths.h"
 
 namespace {
 
@@ -180,20 +181,6 @@ TEST_F(UninstallRunTest, TheUsersOwnWordBaseGoesOnlyWhenTheUserSaysSo)
     ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 1, &outcome));
     EXPECT_EQ(0, outcome.stayed) << outcome.firstStayed;
     EXPECT_FALSE(FileExists(folder_));
-}
-
-std::string Utf8(const std::wstring &wide)
-{
-    std::string text(wide.size() * 3 + 1, '\0');
-    text.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr)) - 1);
-    return text;
-}
-
-std::wstring Wide(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], int(wide.size()))) - 1);
-    return wide;
 }
 
 // A shell link saved by the wide interface, as the install saves one in a folder the code
