@@ -7,9 +7,11 @@
 #include "wizard/system_libraries.h"
 #include "wizard/wizard_state.h"
 
-/* FRFX, the file rights of reading and executing, rather than the generic GRGX: an entry
-   set on a file keeps generic bits unmapped where the system does not map them. */
-const char kProgramFileAccess[] = "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;FRFX;;;BU)";
+/* The program files' access list in the system's notation (SDDL): protected from
+   inheritance; full access for Administrators and SYSTEM; read and execute for Users. FRFX,
+   the file rights of reading and executing, rather than the generic GRGX: an entry set on
+   a file keeps generic bits unmapped where the system does not map them. */
+static const char kProgramFileAccess[] = "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;FRFX;;;BU)";
 
 /* What the system runs or loads as code without asking: programs, libraries, controls,
    control-panel items, screen savers, drivers and filters, input methods, installer
@@ -53,8 +55,8 @@ static int RunsAsAdministrator(HMODULE security)
     return member != FALSE;
 }
 
-/* The calls are looked up, not imported: Windows 95, 98, Me and NT 4 lack them, and would
-   refuse to start a program that imports them. */
+/* The calls are looked up, not imported: Windows 95, 98, Me and NT 4 lack some of them, and
+   would refuse to start a program that imports them. */
 int TakeProgramProtection(ProgramProtection *protection)
 {
     memset(protection, 0, sizeof *protection);
