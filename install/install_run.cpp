@@ -10,6 +10,7 @@
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/program_protection.h"
 #include "install/run_journal.h"
 #include "install/settings_file.h"
 #include "install/shortcuts.h"
@@ -27,6 +28,9 @@ enum { kInflateChunkBytes = 262144 };
 /* Set only by the user's answer to the word-base question; word-base rows are skipped
    while it is set. */
 static int gKeepOldWordBase;
+
+/* The access list of the run's program files; empty where there is none to give. */
+static ProgramProtection gProgramProtection;
 
 /* No message loop turns during the run, so each step repaints the bar itself. */
 static void SetProgress(int position)
@@ -135,13 +139,19 @@ static int PutRowInPlace(const char *newCopy, const char *target, DWORD *old, co
     }
 }
 
-/* The row's payload inflated into its new copy; a damaged payload leaves no copy. */
-static int WriteRowCopy(const char *newCopy, int identifier, DWORD attributes, void *chunk)
+/* The row's payload inflated into its new copy; a damaged payload leaves no copy. A
+   program file gets its access list while the run alone holds the new copy: from its
+   first byte no other user can open it for writing, not even to keep a handle until the
+   list is there. The one-step replace renames the copy, and the list goes with it, into a
+   fresh install as over an earlier one. A file whose list can't be set fails nothing. */
+static int WriteRowCopy(const char *newCopy, const ManifestStep &step, DWORD attributes, void *chunk)
 {
     HANDLE file = CreateNewCopy(newCopy, attributes);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    return CloseNewCopy(file, newCopy, InflatePayloadInto(file, identifier, chunk, kInflateChunkBytes));
+    if (IsProgramFile(step.fileName))
+        ProtectProgramFile(&gProgramProtection, newCopy);
+    return CloseNewCopy(file, newCopy, InflatePayloadInto(file, step.identifier, chunk, kInflateChunkBytes));
 }
 
 /* One row through a new copy; 1 when its file is in place. A row that fails leaves its old
@@ -156,7 +166,7 @@ static int WriteRow(const ManifestStep &step, void *chunk, const FolderListing *
     DWORD old = ListedAttributes(listing, gInstallFolder, step.fileName);
     if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY))
         return 0;
-    if (!WriteRowCopy(newCopy, step.identifier, AttributesForNewFile(old, step.readOnly, step.hidden), chunk))
+    if (!WriteRowCopy(newCopy, step, AttributesForNewFile(old, step.readOnly, step.hidden), chunk))
         return 0;
     if (!PutRowInPlace(newCopy, target, &old, kept, step.fileName)) {
         ForceDelete(newCopy);
@@ -239,6 +249,8 @@ int InstallRun()
         return 0;
     }
     ShowProgress();
+    /* Without it (an old system, no administrator) the program files keep what they inherit. */
+    TakeProgramProtection(&gProgramProtection);
     NoteMadeFolders();
     ClearLeftovers(gInstallFolder);
     FolderListing listing;
@@ -264,6 +276,7 @@ int InstallRun()
             MakeDesktopShortcuts();
         SetProgress(97);
     }
+    ReleaseProgramProtection(&gProgramProtection);
     HeapFree(GetProcessHeap(), 0, chunk);
 
     if (success && gVersion6Flag)

@@ -9,6 +9,7 @@
 #include "foundation/path_text.h"
 #include "foundation/wide_text.h"
 #include "install/file_replace.h"
+#include "install/folder_naming.h"
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/payload.h"
@@ -64,32 +65,6 @@ static void DeleteAndCountW(const WCHAR *path, UninstallOutcome *outcome)
 static int InSystemText(const char *utf8, char *text, int capacity)
 {
     return RecodeText(utf8, CP_UTF8, CP_ACP, text, capacity);
-}
-
-/* Upper case as the system's code page has it: a double-byte character's trail byte is
-   not a letter. */
-static void UpperCase(char *text)
-{
-    CharUpperBuffA(text, DWORD(strlen(text)));
-}
-
-static int ContainsFolder(const char *text, const char *folder)
-{
-    char haystack[1024], needle[kPathBytes];
-    if (!folder[0])
-        return 0;
-    snprintf(haystack, sizeof haystack, "%s", text);
-    snprintf(needle, sizeof needle, "%s", folder);
-    UpperCase(haystack);
-    UpperCase(needle);
-    return strstr(haystack, needle) != nullptr;
-}
-
-int NamesFolder(const char *text, const char *folder)
-{
-    char shortForm[kPathBytes];
-    DWORD length = GetShortPathNameA(folder, shortForm, kPathBytes);
-    return ContainsFolder(text, folder) || (length > 0 && length < kPathBytes && ContainsFolder(text, shortForm));
 }
 
 /* A file goes when it still has the bytes the install gave it; one the user changed stays. */

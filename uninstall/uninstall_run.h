@@ -28,8 +28,4 @@ int HoldsInstallRecord(const char *folder);
    one the user kept at an install. */
 int HoldsOwnWordBase(const char *folder);
 
-/* Whether text names folder or what lies in it, in either its long or its short form,
-   without regard to case. */
-int NamesFolder(const char *text, const char *folder);
-
 #endif

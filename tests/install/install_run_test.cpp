@@ -9,20 +9,24 @@
 #include <string.h>
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 #include <zlib.h>
 
 #include "install/disk_space.h"
+#include "install/file_replace.h"
 #include "install/install_record.h"
 #include "install/install_run.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/program_protection.h"
 #include "install/run_journal.h"
 #include "install/uninstall_entry.h"
 #include "gb2312_text.h"
 #include "installed_apps_entry.h"
 #include "message_recorder.h"
+#include "security_call_recorder.h"
 #include "shortcut_reader.h"
 #include "support/caller_line.h"
 #include "support/file_reading.h"
@@ -89,6 +93,7 @@ protected:
     {
         ResetMessages();
         gPositions.clear();
+        gNtFlag = 1;
         gVersion6Flag = 0;
         gVersion3Flag = 0;
         gDesktopIconFlag = 0;
@@ -184,10 +189,13 @@ protected:
 
 TEST_F(InstallRunTest, AFreshInstallWritesEveryRowWithItsAttributes)
 {
+    // The fixture's window is never shown: the bar's own style says whether the run showed it.
+    HWND progress = GetDlgItem(gMainWindow, IDC_PROGRESS);
+    ASSERT_FALSE(GetWindowLongPtrA(progress, GWL_STYLE) & WS_VISIBLE);
     ASSERT_EQ(1, InstallRun());
     EXPECT_TRUE(gRecordedMessages.empty());
     EXPECT_EQ(kAllPositions, gPositions);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(gMainWindow, IDC_PROGRESS)) || !IsWindowVisible(gMainWindow));
+    EXPECT_TRUE(GetWindowLongPtrA(progress, GWL_STYLE) & WS_VISIBLE) << "the run shows its progress bar";
 
     for (int i = 0; i < kManifestStepCount; ++i) {
         const ManifestStep &row = kManifestSteps[i];
@@ -489,6 +497,52 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
     RegSetValueA(HKEY_CLASSES_ROOT, ".rtf", REG_SZ, "rtffile", 0);
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "TVREditor.Document");
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
+}
+
+// The manifest's program files as its reader sees them: the programs, the uninstaller among
+// them, the library and the compiled help.
+const std::set<std::string> kProgramFiles = {"qnaux.exe",  "TVREditUnInstall.exe", "TypingTutor.exe", "Vardel.exe",
+                                             "TVREdit.exe", "docconv.dll", "DeVud.exe", "TVREdit.chm"};
+
+// The manifest file whose new copy is at path.
+std::string FileOfCopy(const std::string &path)
+{
+    long slot = SlotOfCopy(path.substr(path.rfind('\\') + 1).c_str(), kNewCopy);
+    for (int i = 0; i < kManifestStepCount; ++i)
+        if (kManifestSteps[i].identifier == slot)
+            return kManifestSteps[i].fileName;
+    return path;
+}
+
+// Every program file, and no data file, gets the program files' access list while the run
+// alone holds its new copy, in a fresh install and again over it; the rename that puts the
+// copy in place takes the list with it on Windows. Without security nothing is asked.
+TEST_F(InstallRunTest, EveryProgramFileAndNoDataFileGetsTheProgramAccessList)
+{
+    ProgramProtection made;
+    ASSERT_EQ(1, TakeProgramProtection(&made));
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(made.dacl);
+    const std::vector<unsigned char> list(bytes, bytes + made.dacl->AclSize);
+    ReleaseProgramProtection(&made);
+
+    for (int nt : {1, 1, 0}) {
+        gNtFlag = nt;
+        ASSERT_TRUE(RecordSecurityCalls());
+        int installed = InstallRun();
+        StopRecordingSecurityCalls();
+        ASSERT_EQ(1, installed);
+        std::set<std::string> protectedFiles;
+        for (const SecurityCall &call : gSecurityCalls) {
+            SCOPED_TRACE(call.path);
+            protectedFiles.insert(FileOfCopy(call.path));
+            EXPECT_EQ(DWORD(DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION), call.what);
+            EXPECT_TRUE(list == call.dacl) << "another list";
+            EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), call.openForWriting) << "another could open the copy meanwhile";
+            EXPECT_EQ(DWORD(ERROR_SUCCESS), call.result);
+        }
+        EXPECT_EQ(nt ? kProgramFiles : std::set<std::string>(), protectedFiles);
+        EXPECT_EQ(protectedFiles.size(), gSecurityCalls.size());
+    }
 }
 
 TEST_F(InstallRunTest, RegistersOnlyWithTheVersion6Flag)

@@ -238,17 +238,4 @@ TEST_F(UninstallRunTest, WithoutARecordNothingIsTouched)
     EXPECT_EQ("the editor", ReadWholeFile(folder_ + "\\TVREdit.exe"));
 }
 
-TEST(UninstallNames, AFolderIsNamedInItsLongOrShortFormWithoutRegardToCase)
-{
-    std::string folder;
-    ASSERT_TRUE(MakeTestFolder(folder, "a long folder name"));
-    std::string shortForm = ShortPath(folder);
-    std::string upper = folder;
-    CharUpperBuffA(&upper[0], DWORD(upper.size()));
-    EXPECT_TRUE(NamesFolder(("\"" + upper + "\\TVREDIT.EXE\" \"%1\"").c_str(), folder.c_str()));
-    EXPECT_TRUE(NamesFolder((shortForm + "\\tvredit.exe,1").c_str(), folder.c_str()));
-    EXPECT_FALSE(NamesFolder("C:\\Program Files\\Other\\tvredit.exe", folder.c_str()));
-    RemoveTestFolder(folder);
-}
-
 } // namespace
