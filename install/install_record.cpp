@@ -169,10 +169,10 @@ static int FormatRecord(CountedString *text, const RunJournal *journal, const Pa
     return ok;
 }
 
-int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index)
+int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index, const ProgramProtection *protection)
 {
     CountedString text = MakeStringWithRoom(16384);
     return FormatRecord(&text, journal, index) &&
            WriteInstallFile(TOVRA_INSTALL_RECORD_NAME, text.text, static_cast<unsigned long>(StringLength(&text)), 0,
-                            0, nullptr);
+                            0, nullptr, protection);
 }

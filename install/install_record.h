@@ -50,10 +50,14 @@ void CarryEarlierRecord();
    sizes in index, rounded up. */
 unsigned long KilobytesWritten(const RunJournal *journal, const PayloadIndex *index);
 
+struct ProgramProtection;
+
 /* Writes the record into the install folder in one step: the run's files from its journal
    (their sizes from index, their checksums from the payload, the settings file as it now
-   is) and the items noted. 1 or 0. */
-int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index);
+   is) and the items noted. The uninstaller, which an administrator runs, does what the
+   record says: it gets the program files' access list (protection), so no other user can
+   change it. 1 or 0. */
+int WriteInstallRecord(const RunJournal *journal, const PayloadIndex *index, const ProgramProtection *protection);
 
 /* The size and the zlib adler32 of a file's bytes as they are on disk; 0 when it can't be
    read. */

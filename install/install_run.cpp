@@ -224,7 +224,7 @@ static void RecordInstall(const RunJournal *journal)
     int indexed = LoadPayloadIndex(&index);
     WriteUninstallEntry(indexed ? KilobytesWritten(journal, &index) : 0);
     if (indexed)
-        WriteInstallRecord(journal, &index);
+        WriteInstallRecord(journal, &index, &gProgramProtection);
 }
 
 /* A new record; the folders this setup or an earlier one made for the install are its
@@ -276,7 +276,6 @@ int InstallRun()
             MakeDesktopShortcuts();
         SetProgress(97);
     }
-    ReleaseProgramProtection(&gProgramProtection);
     HeapFree(GetProcessHeap(), 0, chunk);
 
     if (success && gVersion6Flag)
@@ -285,5 +284,6 @@ int InstallRun()
         RecordInstall(&journal);
         SetProgress(100);
     }
+    ReleaseProgramProtection(&gProgramProtection);
     return success;
 }

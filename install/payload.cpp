@@ -6,6 +6,7 @@
 
 #include "foundation/path_text.h"
 #include "install/file_replace.h"
+#include "install/program_protection.h"
 #include "wizard/wizard_state.h"
 
 const void *FindPayload(HMODULE module, int identifier, DWORD *size)
@@ -84,7 +85,7 @@ static int CopyPath(char *path, const char *source)
 /* The new bytes go to a copy beside the file and take its place in one rename: a write
    that stops half-way (a full disk, the program ended) leaves the old file as it was. */
 int WriteInstallFile(const char *fileName, const void *data, unsigned long length,
-                     int readOnly, int hidden, const char *fullPath)
+                     int readOnly, int hidden, const char *fullPath, const ProgramProtection *protection)
 {
     char path[kPathBytes], newCopy[kPathBytes];
     int fits = fullPath ? CopyPath(path, fullPath) : JoinPath(path, gInstallFolder, fileName);
@@ -95,7 +96,12 @@ int WriteInstallFile(const char *fileName, const void *data, unsigned long lengt
         return 0;
     /* A copy a stopped write left would refuse to be created anew if read-only. */
     ForceDelete(newCopy);
-    if (!WriteNewCopy(newCopy, data, length, AttributesForNewFile(old, readOnly, hidden)))
+    HANDLE file = CreateNewCopy(newCopy, AttributesForNewFile(old, readOnly, hidden));
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    if (protection)
+        ProtectProgramFile(protection, newCopy);
+    if (!CloseNewCopy(file, newCopy, WriteWhole(file, data, length)))
         return 0;
     if (!PutInPlace(newCopy, path, old, nullptr)) {
         ForceDelete(newCopy);

@@ -30,11 +30,15 @@ int InflatePayload(int identifier, void *buffer, unsigned long capacity, unsigne
    written; 0 with the system's error, ERROR_INVALID_DATA for a missing or damaged stream. */
 int InflatePayloadInto(HANDLE file, int identifier, void *chunk, unsigned long chunkBytes);
 
+struct ProgramProtection;
+
 /* Writes data to fullPath, or (when fullPath is null) to the install folder joined with
-   fileName, with the asked attributes, replacing any old file in one step. 1 on success,
-   0 on failure, the old file then as it was. */
+   fileName, with the asked attributes, replacing any old file in one step. With
+   protection, the new file gets the program files' access list before its first byte. 1
+   on success, 0 on failure, the old file then as it was. */
 int WriteInstallFile(const char *fileName, const void *data, unsigned long length,
-                     int readOnly, int hidden, const char *fullPath);
+                     int readOnly, int hidden, const char *fullPath,
+                     const ProgramProtection *protection = nullptr);
 
 /* InflatePayload, then WriteInstallFile; nothing on disk changes when inflation fails. */
 int ExtractPayload(int identifier, const char *fileName, void *buffer, unsigned long capacity,

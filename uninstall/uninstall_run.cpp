@@ -93,13 +93,20 @@ static int ReadFileLine(const char *fields, unsigned long *size, unsigned long *
     return 1;
 }
 
+/* The install writes files right into its folder only, under plain names: a name that
+   leads elsewhere (up, to a drive, into a folder) came from somebody else's hand. */
+static int IsNameInFolder(const char *name)
+{
+    return name[0] && !strpbrk(name, "\\/:") && strcmp(name, ".") != 0 && strcmp(name, "..") != 0;
+}
+
 static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outcome)
 {
     unsigned long size = 0, checksum = 0;
     const char *listed = nullptr;
     char name[kPathBytes], path[kPathBytes];
     if (!ReadFileLine(fields, &size, &checksum, &listed) || !InSystemText(listed, name, kPathBytes) ||
-        !JoinPath(path, folder, name)) {
+        !IsNameInFolder(name) || !JoinPath(path, folder, name)) {
         NoteStayed(outcome, fields);
         return;
     }

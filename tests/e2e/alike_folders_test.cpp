@@ -9,69 +9,22 @@
 #include <string>
 
 #include "install/manifest.h"
-#include "scenario.h"
-#include "support/caller_line.h"
 #include "test_folder.h"
+#include "uninstall_scenario.h"
 
 namespace {
 
-// The uninstaller ended with items left: the other install's keys and shortcuts.
-const int kUninstalledWithItemsLeft = 3;
-
-// Whether a child of the uninstaller is the copy it started to do the removing: named as
-// the uninstaller, or by a temporary name that begins "tvu".
-bool IsUninstallerCopy(const std::string &program)
-{
-    return _strnicmp(program.c_str(), "tvu", 3) == 0 ||
-           _stricmp(program.c_str(), ProductName(kInstalledProduct, kUninstallerFile, 0)) == 0;
-}
-
-#define InstallInto(...) InstallInto_(__FILE__, __LINE__, __VA_ARGS__)
-
-class AlikeFoldersScenario : public SetupScenario {
+class AlikeFoldersScenario : public UninstallScenario {
 protected:
-    void InstallInto_(const char *file, int line, const std::string &folder)
-    {
-        CallerLine caller(file, line);
-        StartWizard();
-        StartInstallInto(folder);
-        FinishSuccessfulInstall(IDCANCEL);
-        ExpectExitCode(0);
-        EndSetup(&setup_);
-    }
-    // Runs an install's uninstaller as a package manager does, asking nothing, and waits
-    // until it and its copy have ended; the uninstaller's exit code, -1 when it did not end.
-    int UninstallQuietly(const std::string &folder)
-    {
-        std::string line = "\"" + folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\" /quiet";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        SetupProcess uninstaller;
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &uninstaller.info)) {
-            ADD_FAILURE() << "cannot start " << line << " (error " << GetLastError() << ")";
-            return -1;
-        }
-        int code = WaitForExit(&uninstaller, kInstallWait);
-        for (const auto &child : ChildrenOf(uninstaller.info.dwProcessId)) {
-            if (!IsUninstallerCopy(child.second))
-                continue;
-            HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, child.first);
-            if (copy) {
-                EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy, ScaledWait(kInstallWait))) << child.second;
-                CloseHandle(copy);
-            }
-        }
-        EndSetup(&uninstaller);
-        return code;
-    }
     // Installs first and then second, uninstalls first: second keeps what it registered.
     void UninstallTheEarlierOf(const std::string &first, const std::string &second)
     {
-        InstallInto(first);
-        InstallInto(second);
+        Install(first);
+        Install(second);
         ExpectRegistration(second, classes_);
-        ASSERT_EQ(kUninstalledWithItemsLeft, UninstallQuietly(first));
+        // Done, with the other install's keys and shortcuts left.
+        ASSERT_EQ(kItemsStayed,
+                  UninstallQuietly("\"" + first + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\" /quiet"));
 
         EXPECT_FALSE(FileExists(first));
         EXPECT_TRUE(FileExists(second + "\\TVREdit.exe"));

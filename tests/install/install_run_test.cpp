@@ -504,19 +504,23 @@ TEST_F(InstallRunTest, AFinishedRunRecordsWhatItMadeAndEntersTheInstalledAppsLis
 const std::set<std::string> kProgramFiles = {"qnaux.exe",  "TVREditUnInstall.exe", "TypingTutor.exe", "Vardel.exe",
                                              "TVREdit.exe", "docconv.dll", "DeVud.exe", "TVREdit.chm"};
 
-// The manifest file whose new copy is at path.
+// The file whose new copy is at path: a manifest file by its slot, or the install record,
+// which is written through slot 0.
 std::string FileOfCopy(const std::string &path)
 {
     long slot = SlotOfCopy(path.substr(path.rfind('\\') + 1).c_str(), kNewCopy);
+    if (slot == 0)
+        return TOVRA_INSTALL_RECORD_NAME;
     for (int i = 0; i < kManifestStepCount; ++i)
         if (kManifestSteps[i].identifier == slot)
             return kManifestSteps[i].fileName;
     return path;
 }
 
-// Every program file, and no data file, gets the program files' access list while the run
-// alone holds its new copy, in a fresh install and again over it; the rename that puts the
-// copy in place takes the list with it on Windows. Without security nothing is asked.
+// Every program file and the install record, which the administrator's uninstaller obeys,
+// and no data file, get the program files' access list while the run alone holds the new
+// copy, in a fresh install and again over it; the rename that puts the copy in place takes
+// the list with it on Windows. Without security nothing is asked.
 TEST_F(InstallRunTest, EveryProgramFileAndNoDataFileGetsTheProgramAccessList)
 {
     ProgramProtection made;
@@ -540,7 +544,9 @@ TEST_F(InstallRunTest, EveryProgramFileAndNoDataFileGetsTheProgramAccessList)
             EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), call.openForWriting) << "another could open the copy meanwhile";
             EXPECT_EQ(DWORD(ERROR_SUCCESS), call.result);
         }
-        EXPECT_EQ(nt ? kProgramFiles : std::set<std::string>(), protectedFiles);
+        std::set<std::string> expected = kProgramFiles;
+        expected.insert(TOVRA_INSTALL_RECORD_NAME);
+        EXPECT_EQ(nt ? expected : std::set<std::string>(), protectedFiles);
         EXPECT_EQ(protectedFiles.size(), gSecurityCalls.size());
     }
 }

@@ -226,6 +226,25 @@ TEST_F(UninstallRunTest, PathsTheCodePageCantSpellAreTakenBackExactly)
     EXPECT_FALSE(FileExists(folder_));
 }
 
+// A record another hand has changed may name a file outside the folder, with its size and
+// checksum right: it stays.
+TEST_F(UninstallRunTest, AFileNamedOutsideTheFolderStays)
+{
+    const std::string victim = other_ + "\\victim.txt", bytes = "somebody else's file";
+    ASSERT_TRUE(WriteWholeFile(victim, bytes));
+    unsigned long sum = adler32(adler32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size()));
+    char line[256];
+    snprintf(line, sizeof line, "file\t%lu\t%08lx\t00000020\t..\\Other Install\\victim.txt\r\n",
+             static_cast<unsigned long>(bytes.size()), sum);
+    record_ += line;
+    Folders();
+
+    UninstallOutcome outcome;
+    ASSERT_EQ(1, UninstallRecorded(folder_.c_str(), 0, &outcome));
+    EXPECT_EQ(bytes, ReadWholeFile(victim));
+    EXPECT_LE(1, outcome.stayed);
+}
+
 TEST_F(UninstallRunTest, WithoutARecordNothingIsTouched)
 {
     ASSERT_TRUE(WriteWholeFile(folder_ + "\\TVREdit.exe", "the editor"));
