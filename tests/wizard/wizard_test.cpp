@@ -213,9 +213,7 @@ TEST_F(WizardPagesTest, OpensWithTheProposedFolderADesktopIconAndTheLanguageList
     ASSERT_EQ(3, SendMessageA(list, CB_GETCOUNT, 0, 0));
     const char *names[] = {"English 英文", "Chinese(Simplified)  中文简体", "Chinese(Traditional) 中文繁体"};
     for (int i = 0; i < 3; ++i) {
-        char name[64] = "";
-        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-        EXPECT_STREQ(names[i], name);
+        EXPECT_EQ(names[i], ItemLine(list, true, i));
         EXPECT_EQ(i, SendMessageA(list, CB_GETITEMDATA, i, 0));
     }
     EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
