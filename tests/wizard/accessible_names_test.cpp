@@ -15,6 +15,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -115,23 +116,13 @@ std::string Utf8(const std::wstring &text)
     return bytes;
 }
 
-// What a control should be heard as; a null name is not checked (an icon, a path the
-// system shows).
+// What each control should be heard as, by identifier; a null name is not checked (an
+// icon, a path the system shows).
 struct Expected {
-    int id;
     long role;
     const wchar_t *name;
 };
-
 typedef std::map<int, Expected> Expectations;
-
-Expectations Expect(std::initializer_list<Expected> rows)
-{
-    Expectations expected;
-    for (const Expected &row : rows)
-        expected[row.id] = row;
-    return expected;
-}
 
 // Every control shown in dialog must be expected and heard as expected; a push button,
 // check box, edit, combo box or list must have a name. Returns the problems found, one a
@@ -172,35 +163,35 @@ std::string Mismatches(HWND dialog, const Expectations &expected)
 }
 
 // The wizard's controls with what each says; Next changes on the language page.
-const Expectations kWizard = Expect({
-    {IDC_FOLDER_CAPTION, ROLE_SYSTEM_STATICTEXT, L"安装路径： (Install Path)"},
-    {IDC_FOLDER_EDIT, ROLE_SYSTEM_TEXT, L"安装路径： (Install Path)"},
-    {IDC_BROWSE, ROLE_SYSTEM_PUSHBUTTON, L"改变 Browse ...."},
-    {IDC_DESKTOP_ICON, ROLE_SYSTEM_CHECKBUTTON, L"建立桌面图标？  (Place an icon on Desktop)"},
-    {IDC_SAMPLE_FRAME, ROLE_SYSTEM_GROUPING, L""},
-    {IDC_SAMPLE_LINE, ROLE_SYSTEM_STATICTEXT, L"日出江花红胜火"},
-    {IDC_DISPLAY_QUESTION, ROLE_SYSTEM_STATICTEXT, L"以上中文显示正确吗 (Is the Above Chinese Display OK)?"},
-    {IDC_DISPLAY_YES, ROLE_SYSTEM_CHECKBUTTON, L"正确(OK)"},
-    {IDC_DISPLAY_NO, ROLE_SYSTEM_CHECKBUTTON, L"不正确(NO)"},
-    {IDC_AGREEMENT_CHINESE, ROLE_SYSTEM_LIST, L"中文用户协议 Chinese User Agreement"},
-    {IDC_AGREEMENT_ENGLISH, ROLE_SYSTEM_TEXT, L"英文用户协议 English User Agreement"},
-    {IDC_SHOW_ENGLISH, ROLE_SYSTEM_CHECKBUTTON, L"English"},
-    {IDC_LANGUAGE_CAPTION, ROLE_SYSTEM_STATICTEXT, L"User Interface Language 用户界面语言"},
-    {IDC_LANGUAGE_LIST, ROLE_SYSTEM_COMBOBOX, L"User Interface Language 用户界面语言"},
-    {IDC_BACK, ROLE_SYSTEM_PUSHBUTTON, L"退一步 Back"},
-    {IDC_NEXT, ROLE_SYSTEM_PUSHBUTTON, L"下一步 Next"},
-    {IDCANCEL, ROLE_SYSTEM_PUSHBUTTON, L"取消 Cancel"},
-    {IDC_PANEL_PRODUCT, ROLE_SYSTEM_STATICTEXT, L"Tovrana Smart Editor"},
-    {IDC_ICON_PANEL, ROLE_SYSTEM_GRAPHIC, nullptr},
-    {IDC_PANEL_INSTALLER, ROLE_SYSTEM_STATICTEXT, L"Installer"},
-    {IDC_BRAND_CAPTION, ROLE_SYSTEM_STATICTEXT, L"《拓沃》 Tovra"},
-    {IDC_PRODUCT_CAPTION, ROLE_SYSTEM_STATICTEXT, L"智能编辑器 Smart Editor"},
-    {IDC_INSTALLER_CAPTION, ROLE_SYSTEM_STATICTEXT, L"安装程序"},
-    {IDC_BLANK_CAPTION, ROLE_SYSTEM_STATICTEXT, L""},
-    {IDC_BOTTOM_STRIP, ROLE_SYSTEM_STATICTEXT, L""},
-    {IDC_SEPARATOR, ROLE_SYSTEM_STATICTEXT, L""},
-    {IDC_FOOTER, ROLE_SYSTEM_STATICTEXT, L"www.example.com"},
-});
+const Expectations kWizard = {
+    {IDC_FOLDER_CAPTION, {ROLE_SYSTEM_STATICTEXT, L"安装路径： (Install Path)"}},
+    {IDC_FOLDER_EDIT, {ROLE_SYSTEM_TEXT, L"安装路径： (Install Path)"}},
+    {IDC_BROWSE, {ROLE_SYSTEM_PUSHBUTTON, L"改变 Browse ...."}},
+    {IDC_DESKTOP_ICON, {ROLE_SYSTEM_CHECKBUTTON, L"建立桌面图标？  (Place an icon on Desktop)"}},
+    {IDC_SAMPLE_FRAME, {ROLE_SYSTEM_GROUPING, L""}},
+    {IDC_SAMPLE_LINE, {ROLE_SYSTEM_STATICTEXT, L"日出江花红胜火"}},
+    {IDC_DISPLAY_QUESTION, {ROLE_SYSTEM_STATICTEXT, L"以上中文显示正确吗 (Is the Above Chinese Display OK)?"}},
+    {IDC_DISPLAY_YES, {ROLE_SYSTEM_CHECKBUTTON, L"正确(OK)"}},
+    {IDC_DISPLAY_NO, {ROLE_SYSTEM_CHECKBUTTON, L"不正确(NO)"}},
+    {IDC_AGREEMENT_CHINESE, {ROLE_SYSTEM_LIST, L"中文用户协议 Chinese User Agreement"}},
+    {IDC_AGREEMENT_ENGLISH, {ROLE_SYSTEM_TEXT, L"英文用户协议 English User Agreement"}},
+    {IDC_SHOW_ENGLISH, {ROLE_SYSTEM_CHECKBUTTON, L"English"}},
+    {IDC_LANGUAGE_CAPTION, {ROLE_SYSTEM_STATICTEXT, L"User Interface Language 用户界面语言"}},
+    {IDC_LANGUAGE_LIST, {ROLE_SYSTEM_COMBOBOX, L"User Interface Language 用户界面语言"}},
+    {IDC_BACK, {ROLE_SYSTEM_PUSHBUTTON, L"退一步 Back"}},
+    {IDC_NEXT, {ROLE_SYSTEM_PUSHBUTTON, L"下一步 Next"}},
+    {IDCANCEL, {ROLE_SYSTEM_PUSHBUTTON, L"取消 Cancel"}},
+    {IDC_PANEL_PRODUCT, {ROLE_SYSTEM_STATICTEXT, L"Tovrana Smart Editor"}},
+    {IDC_ICON_PANEL, {ROLE_SYSTEM_GRAPHIC, nullptr}},
+    {IDC_PANEL_INSTALLER, {ROLE_SYSTEM_STATICTEXT, L"Installer"}},
+    {IDC_BRAND_CAPTION, {ROLE_SYSTEM_STATICTEXT, L"《拓沃》 Tovra"}},
+    {IDC_PRODUCT_CAPTION, {ROLE_SYSTEM_STATICTEXT, L"智能编辑器 Smart Editor"}},
+    {IDC_INSTALLER_CAPTION, {ROLE_SYSTEM_STATICTEXT, L"安装程序"}},
+    {IDC_BLANK_CAPTION, {ROLE_SYSTEM_STATICTEXT, L""}},
+    {IDC_BOTTOM_STRIP, {ROLE_SYSTEM_STATICTEXT, L""}},
+    {IDC_SEPARATOR, {ROLE_SYSTEM_STATICTEXT, L""}},
+    {IDC_FOOTER, {ROLE_SYSTEM_STATICTEXT, L"www.example.com"}},
+};
 
 // The code page Wine takes from LANG, which CTest sets for each run of this executable.
 struct LocaleCodePage {
@@ -269,67 +260,63 @@ TEST_F(AccessibleNamesTest, TheLanguageListReadsItsChosenEntryInChinese)
     }
 }
 
-// Inspects the dialog with caption from a timer of the modal loop that shows it, then
-// presses button.
+// What is amiss in the dialog with caption, heard from a timer of the modal loop that
+// open runs; the dialog is then ended by button.
 struct ModalVisit {
     const char *caption;
     const Expectations *expected;
     int button;
-    bool seen = false;
     std::string problems;
 };
-ModalVisit *gVisit;
+ModalVisit gVisit;
 
 void CALLBACK InspectModal(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = FindThreadWindow(GetCurrentThreadId(), gVisit->caption);
+    HWND dialog = FindThreadWindow(GetCurrentThreadId(), gVisit.caption);
     if (!dialog || !IsWindowVisible(dialog))
         return;
     KillTimer(nullptr, timer);
-    gVisit->seen = true;
-    gVisit->problems = Mismatches(dialog, *gVisit->expected);
-    PostMessageA(GetDlgItem(dialog, gVisit->button), BM_CLICK, 0, 0);
+    gVisit.problems = Mismatches(dialog, *gVisit.expected);
+    PostMessageA(GetDlgItem(dialog, gVisit.button), BM_CLICK, 0, 0);
+}
+
+std::string HearModal(const char *caption, const Expectations &expected, int button, const std::function<void()> &open)
+{
+    gVisit = {caption, &expected, button, "the dialog did not come"};
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectModal);
+    open();
+    KillTimer(nullptr, timer);
+    return gVisit.problems;
 }
 
 TEST_F(AccessibleNamesTest, AQuestionIsHeardWithItsLinesAndAnswers)
 {
-    const Expectations expected = Expect({
-        {IDC_MESSAGE_CHINESE, ROLE_SYSTEM_STATICTEXT, L"安装目录有老词库。是否安装新词库(会冲掉老词库)?"},
-        {IDC_MESSAGE_ENGLISH, ROLE_SYSTEM_STATICTEXT, L"Old CiKu (Word Base) is detected. Replace it with new CiKu?"},
-        {IDYES, ROLE_SYSTEM_PUSHBUTTON, L"是 Yes"},
-        {IDNO, ROLE_SYSTEM_PUSHBUTTON, L"否 No"},
-    });
-    ModalVisit visit = {"Vardel Install Message", &expected, IDNO, false, ""};
-    gVisit = &visit;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectModal);
-    EXPECT_EQ(IDNO, ShowMessage("安装目录有老词库。是否安装新词库(会冲掉老词库)?",
-                                "Old CiKu (Word Base) is detected. Replace it with new CiKu?", kMessageYesNo,
-                                wizard_));
-    KillTimer(nullptr, timer);
-    gVisit = nullptr;
-    ASSERT_TRUE(visit.seen);
-    EXPECT_EQ("", visit.problems) << "under code page " << GetACP();
+    const char kChinese[] = "安装目录有老词库。是否安装新词库(会冲掉老词库)?";
+    const char kEnglish[] = "Old CiKu (Word Base) is detected. Replace it with new CiKu?";
+    const Expectations expected = {
+        {IDC_MESSAGE_CHINESE, {ROLE_SYSTEM_STATICTEXT, L"安装目录有老词库。是否安装新词库(会冲掉老词库)?"}},
+        {IDC_MESSAGE_ENGLISH, {ROLE_SYSTEM_STATICTEXT, L"Old CiKu (Word Base) is detected. Replace it with new CiKu?"}},
+        {IDYES, {ROLE_SYSTEM_PUSHBUTTON, L"是 Yes"}},
+        {IDNO, {ROLE_SYSTEM_PUSHBUTTON, L"否 No"}},
+    };
+    auto ask = [&] { EXPECT_EQ(IDNO, ShowMessage(kChinese, kEnglish, kMessageYesNo, wizard_)); };
+    EXPECT_EQ("", HearModal("Vardel Install Message", expected, IDNO, ask)) << "under code page " << GetACP();
 }
 
 TEST_F(AccessibleNamesTest, TheFolderChooserIsHeardWithItsCaptionsAndButtons)
 {
-    const Expectations expected = Expect({
-        {stc1, ROLE_SYSTEM_STATICTEXT, nullptr},
-        {IDC_CHOOSER_FOLDERS_LABEL, ROLE_SYSTEM_STATICTEXT, L"路径 (Directories):"},
-        {lst2, ROLE_SYSTEM_LIST, L"路径 (Directories):"},
-        {IDC_CHOOSER_DRIVES_LABEL, ROLE_SYSTEM_STATICTEXT, L"磁盘 (Drives):"},
-        {cmb2, ROLE_SYSTEM_COMBOBOX, L"磁盘 (Drives):"},
-        {IDOK, ROLE_SYSTEM_PUSHBUTTON, L"OK"},
-        {IDCANCEL, ROLE_SYSTEM_PUSHBUTTON, L"取消 Cancel"},
-    });
-    ModalVisit visit = {"Choose Destination Directory", &expected, IDCANCEL, false, ""};
-    gVisit = &visit;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectModal);
-    Click(IDC_BROWSE);
-    KillTimer(nullptr, timer);
-    gVisit = nullptr;
-    ASSERT_TRUE(visit.seen);
-    EXPECT_EQ("", visit.problems) << "under code page " << GetACP();
+    const Expectations expected = {
+        {stc1, {ROLE_SYSTEM_STATICTEXT, nullptr}},
+        {IDC_CHOOSER_FOLDERS_LABEL, {ROLE_SYSTEM_STATICTEXT, L"路径 (Directories):"}},
+        {lst2, {ROLE_SYSTEM_LIST, L"路径 (Directories):"}},
+        {IDC_CHOOSER_DRIVES_LABEL, {ROLE_SYSTEM_STATICTEXT, L"磁盘 (Drives):"}},
+        {cmb2, {ROLE_SYSTEM_COMBOBOX, L"磁盘 (Drives):"}},
+        {IDOK, {ROLE_SYSTEM_PUSHBUTTON, L"OK"}},
+        {IDCANCEL, {ROLE_SYSTEM_PUSHBUTTON, L"取消 Cancel"}},
+    };
+    auto browse = [this] { Click(IDC_BROWSE); };
+    EXPECT_EQ("", HearModal("Choose Destination Directory", expected, IDCANCEL, browse)) << "under code page "
+                                                                                        << GetACP();
 }
 
 } // namespace
