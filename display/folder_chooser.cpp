@@ -16,6 +16,23 @@ static const char kChooserCaption[] = "Choose Destination Directory";
 /* The painter of the chooser now open; the dialog is modal, so there is one at a time. */
 static ButtonPainter gPaintButton;
 
+/* The controls the painter draws: the two captions and Cancel. */
+static const int kPaintedControls[] = {IDC_CHOOSER_FOLDERS_LABEL, IDC_CHOOSER_DRIVES_LABEL, IDCANCEL};
+
+/* The system makes the template's captions in its own code page, which spells their
+   Chinese as "?" on an English system; the painter names each control after the label it
+   paints, and an item with nothing to draw has it do only that, before the chooser shows. */
+static void NameChooserControls(HWND dialog)
+{
+    for (int id : kPaintedControls) {
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = id == IDCANCEL ? ODT_BUTTON : ODT_STATIC;
+        item.CtlID = static_cast<UINT>(id);
+        item.hwndItem = GetDlgItem(dialog, id);
+        gPaintButton(&item);
+    }
+}
+
 /* The system titles the dialog "Open File" over the template's caption, which tells the
    user what is asked. The Cancel button is painted like the wizard's own buttons, with
    its bilingual label. */
@@ -24,18 +41,18 @@ static BOOL InitChooser(HWND dialog)
     SetWindowTextA(dialog, kChooserCaption);
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
     SetWindowLongPtrA(cancel, GWL_STYLE, GetWindowLongPtrA(cancel, GWL_STYLE) | BS_OWNERDRAW);
+    NameChooserControls(dialog);
     SetFocus(GetDlgItem(dialog, lst2)); /* the folder list */
     return TRUE;
 }
 
 static BOOL DrawChooserItem(const DRAWITEMSTRUCT *item)
 {
-    switch (item->CtlID) {
-    case IDC_CHOOSER_FOLDERS_LABEL:
-    case IDC_CHOOSER_DRIVES_LABEL:
-    case IDCANCEL:
-        gPaintButton(item);
-        return TRUE;
+    for (int id : kPaintedControls) {
+        if (item->CtlID == static_cast<UINT>(id)) {
+            gPaintButton(item);
+            return TRUE;
+        }
     }
     return FALSE;
 }

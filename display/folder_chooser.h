@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-/* Paints one of the chooser's owner-drawn labels or buttons: the wizard's own button
-   painting, handed in by the wizard, which is drawn above this layer. */
+/* Paints one of the chooser's owner-drawn labels or buttons and names it after what it
+   paints; an item with no action only names it. The wizard's own button painting, handed
+   in by the wizard, which is drawn above this layer. */
 typedef void (*ButtonPainter)(const DRAWITEMSTRUCT *item);
 
 /* Lets the user pick a folder. 1 when confirmed, with the folder (no trailing backslash)

@@ -86,7 +86,7 @@ static void LayOutMessage(HWND dialog, const char *chinese)
 
     int labelTop = 2 * text.cy / 3;
     HWND label = GetDlgItem(dialog, IDC_MESSAGE_CHINESE);
-    SetWindowTextA(label, chinese);
+    NameControl(label, chinese);
     MoveWindow(label, client.left, labelTop, client.right, 3 * text.cy, TRUE);
 
     HWND englishLine = GetDlgItem(dialog, IDC_MESSAGE_ENGLISH);
@@ -139,14 +139,32 @@ static void AnswerMessage(HWND dialog, int command)
         EndDialog(dialog, answer);
 }
 
+/* The dialog keeps its Chinese line, which the caller holds for as long as the dialog is
+   open, so that the line is painted from the product's own bytes. */
+static void InitMessage(HWND dialog, const char *chinese)
+{
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(chinese));
+    NameOwnerDrawnControls(dialog);
+    LayOutMessage(dialog, chinese);
+}
+
+static void DrawMessageItem(HWND dialog, const DRAWITEMSTRUCT *item)
+{
+    const char *chinese = reinterpret_cast<const char *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (item->CtlID == IDC_MESSAGE_CHINESE && chinese)
+        DrawLabelledButton(item, chinese);
+    else
+        DrawButton(item);
+}
+
 INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        LayOutMessage(dialog, reinterpret_cast<const char *>(lParam));
+        InitMessage(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_DRAWITEM:
-        DrawButton(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        DrawMessageItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
     case WM_COMMAND:
         AnswerMessage(dialog, LOWORD(wParam));

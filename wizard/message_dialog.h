@@ -12,7 +12,8 @@ enum { kSecondTextBytes = 128 };
 
 /* Shows the Chinese line (painted from the glyph atlas) over the English line, modal to
    owner; returns the identifier of the button pressed: IDOK, IDCANCEL, IDYES or IDNO.
-   The Chinese line is not copied and must stay valid while the dialog is open. */
+   The Chinese line is not copied and must stay valid while the dialog is open: it is
+   painted whole from the caller's bytes, and is the name a screen reader reads. */
 int ShowMessage(const char *chineseText, const char *englishText, int type, HWND owner);
 
 /* The one message of a buffer that could not be had, with its OK button. Inline, so

@@ -1,11 +1,14 @@
 #include "wizard/owner_draw.h"
 
+#include <wchar.h>
+
 #include "display/glyph_text.h"
+#include "foundation/code_page.h"
 #include "wizard/resource.h"
 #include "wizard/wizard_state.h"
 
 /* What the draw button routine shows on each control; a null label means the control's
-   own window text. The last row answers for every control not listed. */
+   own text, its name read back as GBK. The last row answers for every control not listed. */
 struct ButtonLabelRow {
     int id;
     const char *label;
@@ -64,18 +67,85 @@ static const ButtonLabelRow *FindButtonLabel(int id)
     return row;
 }
 
-/* Fills label (kLabelBytes) with what control id shows. */
-static void ReadButtonLabel(const DRAWITEMSTRUCT *item, const ButtonLabelRow *row, char *label)
+/* Lenient on purpose: a message's line may carry a path in the system's own code page,
+   and one odd character in a name is better than no name. */
+int WidenProductText(const char *text, WCHAR *wide, int capacity)
+{
+    int bytes = lstrlenA(text);
+    if (bytes > capacity - 1)
+        bytes = capacity - 1;
+    int units = bytes ? MultiByteToWideChar(kCodePageGbk, 0, text, bytes, wide, capacity - 1) : 0;
+    wide[units] = L'\0';
+    return units;
+}
+
+int NarrowToProductText(const WCHAR *wide, char *text, int capacity)
+{
+    if (WideCharToMultiByte(kCodePageGbk, 0, wide, -1, text, capacity, nullptr, nullptr))
+        return 1;
+    text[0] = '\0';
+    return 0;
+}
+
+/* Set through the ANSI entry points, the product's GBK would be read in the system's
+   code page: "?" for every Chinese character on an English system. */
+void NameControl(HWND control, const char *text)
+{
+    WCHAR name[kNameUnits], current[kNameUnits] = L"";
+    WidenProductText(text, name, kNameUnits);
+    GetWindowTextW(control, current, kNameUnits);
+    if (wcscmp(current, name) != 0)
+        SetWindowTextW(control, name);
+}
+
+/* The name a control was given, back in GBK (capacity bytes), cut as the old read-back
+   with a limit was. */
+static void ReadOwnText(HWND control, char *text, int capacity)
+{
+    WCHAR name[kNameUnits];
+    char bytes[2 * kNameUnits];
+    if (!GetWindowTextW(control, name, kNameUnits) || !NarrowToProductText(name, bytes, sizeof bytes))
+        bytes[0] = '\0';
+    lstrcpynA(text, bytes, capacity);
+}
+
+/* Fills label (kLabelBytes) with what control shows. */
+static void ReadButtonLabel(HWND control, const ButtonLabelRow *row, char *label)
 {
     const char *text = row->label;
     if (row->id == IDC_NEXT && gPageNumber >= kLanguagePage)
         text = kInstallLabel;
     if (!text) {
-        label[0] = '\0';
-        GetWindowTextA(item->hwndItem, label, kLabelLimit);
+        ReadOwnText(control, label, kLabelLimit);
         return;
     }
     lstrcpynA(label, text, kLabelBytes);
+}
+
+/* In the wizard 1008 and 1010 are check boxes, which the label table's captions of the
+   same numbers must not name. */
+static int IsOwnerDrawn(HWND control)
+{
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+    if (lstrcmpiA(className, "Button") == 0)
+        return (style & BS_TYPEMASK) == BS_OWNERDRAW;
+    if (lstrcmpiA(className, "Static") == 0)
+        return (style & SS_TYPEMASK) == SS_OWNERDRAW;
+    return 0;
+}
+
+void NameOwnerDrawnControls(HWND dialog)
+{
+    char label[kLabelBytes];
+    for (const ButtonLabelRow *row = kButtonLabels; row->id != 0; ++row) {
+        HWND control = GetDlgItem(dialog, row->id);
+        if (!row->label || !control || !IsOwnerDrawn(control))
+            continue;
+        ReadButtonLabel(control, row, label);
+        NameControl(control, label);
+    }
 }
 
 /* Two rings of light and shadow, swapped while the button is held down; the default
@@ -119,13 +189,10 @@ static void DrawRaisedFrame(HDC dc, const RECT *r, int pressed, int isDefault)
     DeleteObject(lowerRight);
 }
 
-static void DrawButtonFace(const DRAWITEMSTRUCT *item)
+static void DrawButtonFace(const DRAWITEMSTRUCT *item, const ButtonLabelRow *row, const char *label)
 {
     HDC dc = item->hDC;
     const RECT *r = &item->rcItem;
-    const ButtonLabelRow *row = FindButtonLabel(item->CtlID);
-    char label[kLabelBytes];
-    ReadButtonLabel(item, row, label);
     int pressed = (item->itemState & ODS_SELECTED) != 0;
 
     FillRect(dc, r, GetSysColorBrush(COLOR_BTNFACE));
@@ -160,27 +227,49 @@ static void DrawButtonFocus(const DRAWITEMSTRUCT *item)
     DrawFocusRect(item->hDC, &r);
 }
 
+static int IsButtonOrCaption(const DRAWITEMSTRUCT *item)
+{
+    return item->CtlType == ODT_BUTTON || item->CtlType == ODT_STATIC;
+}
+
 void DrawButton(const DRAWITEMSTRUCT *item)
 {
-    if (item->CtlType != ODT_BUTTON)
+    if (!IsButtonOrCaption(item))
         return;
-    if (item->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))
-        DrawButtonFace(item);
+    char label[kLabelBytes];
+    ReadButtonLabel(item->hwndItem, FindButtonLabel(item->CtlID), label);
+    DrawLabelledButton(item, label);
+}
+
+/* The name is set before the face is painted: naming a shown control has the system
+   repaint it at once, and the face painted after covers whatever that left. A change of
+   focus alone draws its rectangle by inverting, so it must not meet such a repaint. */
+void DrawLabelledButton(const DRAWITEMSTRUCT *item, const char *label)
+{
+    if (!IsButtonOrCaption(item))
+        return;
+    int drawsFace = (item->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) != 0;
+    if (drawsFace || (item->itemAction == 0 && !(item->itemState & ODS_FOCUS)))
+        NameControl(item->hwndItem, label);
+    if (drawsFace)
+        DrawButtonFace(item, FindButtonLabel(item->CtlID), label);
     if (item->itemState & ODS_FOCUS)
         DrawButtonFocus(item);
 }
 
-/* Fetches item text into text (kItemTextBytes); 0 when there is none or it would not fit. */
+/* Fetches item text into text (kItemTextBytes) as the GBK it was added from; 0 when there
+   is none or it would not fit. */
 static int ReadItemText(const DRAWITEMSTRUCT *item, int isCombo, char *text)
 {
     UINT lengthMessage = isCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
     UINT textMessage = isCombo ? CB_GETLBTEXT : LB_GETTEXT;
-    LRESULT length = SendMessageA(item->hwndItem, lengthMessage, item->itemID, 0);
+    LRESULT length = SendMessageW(item->hwndItem, lengthMessage, item->itemID, 0);
     if (length < 0 || length >= kItemTextBytes)
         return 0;
-    text[0] = '\0';
-    SendMessageA(item->hwndItem, textMessage, item->itemID, reinterpret_cast<LPARAM>(text));
-    return 1;
+    WCHAR wide[kItemTextBytes];
+    wide[0] = L'\0';
+    SendMessageW(item->hwndItem, textMessage, item->itemID, reinterpret_cast<LPARAM>(wide));
+    return NarrowToProductText(wide, text, kItemTextBytes);
 }
 
 void DrawListItem(const DRAWITEMSTRUCT *item)
@@ -261,8 +350,7 @@ void PaintCheckBox(HWND box, HDC dc)
     char ownText[kCheckBoxLabelLimit];
     const char *label = FindCheckBoxLabel(GetDlgCtrlID(box));
     if (!label) {
-        ownText[0] = '\0';
-        GetWindowTextA(box, ownText, kCheckBoxLabelLimit);
+        ReadOwnText(box, ownText, kCheckBoxLabelLimit);
         label = ownText;
     }
     SIZE size = MeasureGlyphText(dc, label);
@@ -296,13 +384,20 @@ static LRESULT CALLBACK CheckBoxProcedure(HWND box, UINT message, WPARAM wParam,
         InvalidateRect(box, nullptr, TRUE);
         break;
     }
-    return CallWindowProcA(gPreviousCheckBoxProcedure, box, message, wParam, lParam);
+    return CallWindowProcW(gPreviousCheckBoxProcedure, box, message, wParam, lParam);
 }
 
+/* Named while the box is still hidden: naming a shown box has the system paint its own
+   look over ours. The procedure is a wide one although it handles no text: an ANSI
+   procedure would have the system pass every text message, a screen reader's reading of
+   the name among them, through the system's code page. */
 void SubclassCheckBox(HWND box)
 {
+    const char *label = FindCheckBoxLabel(GetDlgCtrlID(box));
+    if (label)
+        NameControl(box, label);
     WNDPROC ours = CheckBoxProcedure;
-    LONG_PTR previous = SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours));
+    LONG_PTR previous = SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours));
     /* A second subclassing must not make the procedure chain to itself. */
     if (previous && reinterpret_cast<WNDPROC>(previous) != ours)
         gPreviousCheckBoxProcedure = reinterpret_cast<WNDPROC>(previous);

@@ -55,6 +55,8 @@
 #define IDC_SHOW_ENGLISH        1010
 #define IDC_AGREEMENT_ENGLISH   1014
 #define IDC_AGREEMENT_CHINESE   1019
+#define IDC_CHINESE_AGREEMENT_NAME 1032 /* hidden labels that name the agreements to a screen reader */
+#define IDC_ENGLISH_AGREEMENT_NAME 1033
 
 /* Wizard page 3: interface language */
 #define IDC_LANGUAGE_CAPTION    1030

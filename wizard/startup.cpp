@@ -114,9 +114,21 @@ static int IsPushStyleButton(HWND window)
     return 1;
 }
 
+/* An open drop-down list takes Enter itself, to close on the entry the keys have
+   highlighted, as it takes Escape; the wizard's buttons must not act on either. */
+static int IsOpenDropDownList(HWND window)
+{
+    char className[kClassNameBytes] = "";
+    GetClassNameA(window, className, kClassNameBytes);
+    className[kClassNameBytes - 1] = '\0';
+    return lstrcmpiA(className, "combobox") == 0 && SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0);
+}
+
 int RouteEnterKey(HWND mainWindow)
 {
     HWND focus = GetFocus();
+    if (focus && IsOpenDropDownList(focus))
+        return 1;
     if (focus && IsPushStyleButton(focus)) {
         WPARAM id = static_cast<WPARAM>(GetWindowLongPtrA(focus, GWLP_ID) & 0xFFFF);
         PostMessageA(mainWindow, WM_COMMAND, id, 0);

@@ -30,18 +30,40 @@ static void ProposeInstallFolder(HWND dialog)
     SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, folder);
 }
 
-/* The forced language comes first and is selected; the others follow in table order. */
+/* The forced language comes first and is selected; the others follow in table order.
+   The names go in through the wide entry points, so that a screen reader reads their
+   Chinese on any system. */
 static void FillLanguageList(HWND dialog)
 {
     HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
     for (int i = 0; i < kLanguageCount; ++i) {
         const LanguageEntry *entry = &kLanguageTable[i];
-        LPARAM name = reinterpret_cast<LPARAM>(entry->name);
-        LRESULT position = entry->value == gForcedLanguage ? SendMessageA(list, CB_INSERTSTRING, 0, name)
-                                                           : SendMessageA(list, CB_ADDSTRING, 0, name);
+        WCHAR name[kItemTextBytes];
+        WidenProductText(entry->name, name, kItemTextBytes);
+        LPARAM text = reinterpret_cast<LPARAM>(name);
+        LRESULT position = entry->value == gForcedLanguage ? SendMessageW(list, CB_INSERTSTRING, 0, text)
+                                                           : SendMessageW(list, CB_ADDSTRING, 0, text);
         SendMessageA(list, CB_SETITEMDATA, position, entry->value);
     }
     SendMessageA(list, CB_SETCURSEL, 0, 0);
+}
+
+/* The agreements show no caption; a screen reader names each after the hidden label
+   just before it. */
+struct HiddenLabelRow {
+    int id;
+    const char *label;
+};
+
+static const HiddenLabelRow kHiddenLabels[] = {
+    {IDC_CHINESE_AGREEMENT_NAME, "中文用户协议 Chinese User Agreement"},
+    {IDC_ENGLISH_AGREEMENT_NAME, "英文用户协议 English User Agreement"},
+};
+
+static void NameHiddenLabels(HWND dialog)
+{
+    for (const HiddenLabelRow &row : kHiddenLabels)
+        NameControl(GetDlgItem(dialog, row.id), row.label);
 }
 
 /* The closed box's selection field (item -1) is as high as the list's items. Answering
@@ -67,6 +89,8 @@ static void InitWizard(HWND dialog)
     gAgreementTextFlag = 0;
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gWizardIcon));
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gWizardIcon));
+    NameOwnerDrawnControls(dialog);
+    NameHiddenLabels(dialog);
     ProposeInstallFolder(dialog);
     CheckDlgButton(dialog, IDC_DESKTOP_ICON, BST_CHECKED);
     ShowBack(dialog, 0);
@@ -93,15 +117,17 @@ static char *AgreementPieceEnd(char *line)
 
 /* Adds line as list items: one, or several when it is too long for one item (the item
    drawing reads an item into a buffer of kItemTextBytes). Returns the number added, at
-   most room. */
+   most room. Through the wide entry points, as the language names. */
 static int AddAgreementLine(HWND list, char *line, int room)
 {
     int added = 0;
+    WCHAR piece[kItemTextBytes];
     do {
         char *end = AgreementPieceEnd(line);
         char kept = *end;
         *end = '\0';
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+        WidenProductText(line, piece, kItemTextBytes);
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(piece));
         *end = kept;
         line = end;
         ++added;

@@ -326,7 +326,7 @@ bool WaitForMessage(SetupProcess *setup, ShownMessage *message, DWORD millisecon
         return false;
     }
     message->dialog = dialog;
-    message->chinese = WindowText(GetDlgItem(dialog, IDC_MESSAGE_CHINESE));
+    message->chinese = ProductText(GetDlgItem(dialog, IDC_MESSAGE_CHINESE));
     message->english = WindowText(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH));
     message->englishShown = IsWindowVisible(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH)) != 0;
     for (int id : {IDOK, IDCANCEL, IDYES, IDNO})

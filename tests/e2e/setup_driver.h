@@ -78,7 +78,7 @@ bool WaitForPage(const SetupProcess &setup, int page);
 // A message dialog as the user sees it.
 struct ShownMessage {
     HWND dialog = nullptr;
-    std::string chinese;            // window text of the Chinese line (1013), in the ANSI code page
+    std::string chinese;            // window text of the Chinese line (1013), in GBK
     std::string english;            // the English line (1028)
     bool englishShown = false;
     std::set<int> buttons;          // the shown buttons among 1, 2, 6 and 7

@@ -79,3 +79,12 @@ std::string WindowText(HWND window)
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
+
+std::string ProductText(HWND window)
+{
+    wchar_t wide[512] = L"";
+    char text[1024] = "";
+    GetWindowTextW(window, wide, 512);
+    WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}

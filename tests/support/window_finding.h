@@ -24,5 +24,9 @@ HWND FindThreadWindow(DWORD thread, const char *caption);
 
 // The caption of a window, or the text of a control of this process.
 std::string WindowText(HWND window);
+// The same read through the wide entry points and spelt in GBK, the code page of the
+// program's own texts, whatever the system's: how a control named by the program reads
+// as the bytes it was named with.
+std::string ProductText(HWND window);
 
 #endif

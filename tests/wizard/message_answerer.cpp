@@ -22,18 +22,11 @@ RECT ChildRect(HWND dialog, HWND child)
     return r;
 }
 
-std::string ItemText(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 void Note(HWND dialog, SeenMessage *seen)
 {
     seen->shown = true;
-    seen->chinese = ItemText(dialog, IDC_MESSAGE_CHINESE);
-    seen->english = ItemText(dialog, IDC_MESSAGE_ENGLISH);
+    seen->chinese = ProductText(GetDlgItem(dialog, IDC_MESSAGE_CHINESE));
+    seen->english = WindowText(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH));
     seen->englishShown = IsWindowVisible(GetDlgItem(dialog, IDC_MESSAGE_ENGLISH)) != 0;
     GetWindowRect(dialog, &seen->window);
     GetClientRect(dialog, &seen->client);

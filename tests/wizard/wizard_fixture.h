@@ -85,15 +85,20 @@ protected:
         ASSERT_EQ(page, gPageNumber);
     }
 
-    std::string ListLine(int index) const
+    // An item of a list or combo box in GBK: the wizard adds its items through the wide
+    // entry points, so they read the same on any system.
+    static std::string ItemLine(HWND control, bool combo, int index)
     {
-        char line[kItemBytes] = "";
-        LRESULT length = SendMessageA(Item(IDC_AGREEMENT_CHINESE), LB_GETTEXTLEN, index, 0);
+        wchar_t wide[kItemBytes] = L"";
+        char line[2 * kItemBytes] = "";
+        LRESULT length = SendMessageW(control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, index, 0);
         if (length < 0 || length >= kItemBytes)
             return "(unreadable)";
-        SendMessageA(Item(IDC_AGREEMENT_CHINESE), LB_GETTEXT, index, reinterpret_cast<LPARAM>(line));
+        SendMessageW(control, combo ? CB_GETLBTEXT : LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+        WideCharToMultiByte(936, 0, wide, -1, line, sizeof line, nullptr, nullptr);
         return line;
     }
+    std::string ListLine(int index) const { return ItemLine(Item(IDC_AGREEMENT_CHINESE), false, index); }
     int ListCount() const
     {
         return static_cast<int>(SendMessageA(Item(IDC_AGREEMENT_CHINESE), LB_GETCOUNT, 0, 0));

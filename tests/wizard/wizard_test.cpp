@@ -213,9 +213,7 @@ TEST_F(WizardPagesTest, OpensWithTheProposedFolderADesktopIconAndTheLanguageList
     ASSERT_EQ(3, SendMessageA(list, CB_GETCOUNT, 0, 0));
     const char *names[] = {"English 英文", "Chinese(Simplified)  中文简体", "Chinese(Traditional) 中文繁体"};
     for (int i = 0; i < 3; ++i) {
-        char name[64] = "";
-        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-        EXPECT_STREQ(names[i], name);
+        EXPECT_EQ(names[i], ItemLine(list, true, i));
         EXPECT_EQ(i, SendMessageA(list, CB_GETITEMDATA, i, 0));
     }
     EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
@@ -469,6 +467,59 @@ TEST_F(EnterRoutingTest, EnterOnTheEnglishBoxLeavesTheAgreementPageBehind)
     EXPECT_FALSE(Visible(IDC_AGREEMENT_ENGLISH));
     EXPECT_FALSE(Visible(IDC_AGREEMENT_CHINESE));
     EXPECT_TRUE(Visible(IDC_LANGUAGE_LIST));
+}
+
+// An open drop-down list takes Enter itself and closes on its entry; the install waits.
+TEST_F(EnterRoutingTest, EnterInAnOpenLanguageListClosesItWithoutInstalling)
+{
+    GoToPage(kLanguagePage);
+    HWND list = Item(IDC_LANGUAGE_LIST);
+    SetFocus(list);
+    SendMessageA(list, CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0));
+    MSG key = {list, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    HandleLoopMessage(&key);
+    MSG posted;
+    EXPECT_FALSE(PeekMessageA(&posted, wizard_, WM_COMMAND, WM_COMMAND, PM_NOREMOVE)) << "a command was posted";
+    EXPECT_FALSE(SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0)) << "the list stayed open";
+    EXPECT_EQ(kLanguagePage, gPageNumber);
+}
+
+TEST_F(EnterRoutingTest, EscapeCancelsTheWizard)
+{
+    GoToPage(kLanguagePage);
+    SetFocus(Item(IDC_LANGUAGE_LIST));
+    MSG key = {GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
+    HandleLoopMessage(&key);
+    PumpMessages();
+    EXPECT_EQ(kPageFinished, gPageNumber);
+}
+
+// Tab, as the main loop hands it to the dialog manager, moves the focus onto each
+// owner-drawn button and check box in turn, and the control shows it: read from the screen.
+TEST_F(EnterRoutingTest, TheKeyboardFocusIsDrawnOnTheButtonsAndTheCheckBox)
+{
+    const int kTabbed[] = {IDC_BROWSE, IDC_DESKTOP_ICON, IDC_NEXT, IDCANCEL};
+    auto capture = [this](int id) {
+        RECT client;
+        GetClientRect(Item(id), &client);
+        HDC dc = GetDC(Item(id));
+        std::vector<DWORD> pixels = CapturePixels(dc, 0, 0, client.right, client.bottom);
+        ReleaseDC(Item(id), dc);
+        return pixels;
+    };
+    ASSERT_EQ(Item(IDC_FOLDER_EDIT), GetFocus());
+    std::vector<std::vector<DWORD>> unfocused;
+    for (int id : kTabbed)
+        unfocused.push_back(capture(id));
+    for (size_t i = 0; i < unfocused.size(); ++i) {
+        MSG key = {GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {0, 0}};
+        HandleLoopMessage(&key);
+        PumpMessages();
+        ASSERT_EQ(Item(kTabbed[i]), GetFocus()) << "Tab number " << i + 1;
+        ASSERT_FALSE(unfocused[i].empty()) << "the screen could not be read";
+        EXPECT_NE(unfocused[i], capture(kTabbed[i])) << "no focus shown on control " << kTabbed[i];
+    }
 }
 
 TEST_F(WizardPagesTest, CancelEndsTheRunFromAnyPage)
