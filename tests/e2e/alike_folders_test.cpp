@@ -9,6 +9,7 @@
 #include <string>
 
 #include "install/manifest.h"
+#include "support/registry_reading.h"
 #include "test_folder.h"
 #include "uninstall_scenario.h"
 
@@ -19,16 +20,23 @@ protected:
     // Installs first and then second, uninstalls first: second keeps what it registered.
     void UninstallTheEarlierOf(const std::string &first, const std::string &second)
     {
+        // The install writes "rtffile" only where there is none: where the first made it,
+        // it names the first, and it goes with the first.
+        ClassesBefore rtfFileAside = classes_;
+        rtfFileAside.rtfFileExisted = true;
         Install(first);
         Install(second);
-        ExpectRegistration(second, classes_);
+        ExpectRegistration(second, rtfFileAside);
         // Done, with the other install's keys and shortcuts left.
         ASSERT_EQ(kItemsStayed,
                   UninstallQuietly("\"" + first + "\\" + ProductName(kInstalledProduct, kUninstallerFile, 0) + "\" /quiet"));
 
         EXPECT_FALSE(FileExists(first));
         EXPECT_TRUE(FileExists(second + "\\TVREdit.exe"));
-        ExpectRegistration(second, classes_);
+        ExpectRegistration(second, rtfFileAside);
+        if (!classes_.rtfFileExisted) {
+            EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, "rtffile")) << "the type named the first folder";
+        }
         ExpectInstalledAppsEntry(second, column_);
         ExpectProgramGroup(second, column_);
     }
