@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "foundation/path_text.h"
 #include "foundation/wide_text.h"
@@ -12,6 +13,7 @@
 static const char *const kCopyPrefixes[] = {"~tvnew", "~tvold"};
 static const char *const kCopyPatterns[] = {"~tvnew*.tmp", "~tvold*.tmp"};
 static const char kCopyExtension[] = ".tmp";
+enum { kCopyNameBytes = 32 };
 
 /* The old file's bits that stay with the file; read-only and hidden are asked anew. */
 static const DWORD kKeptAttributes = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -33,18 +35,40 @@ long SlotOfCopy(const char *name, int kind)
     return long(slot);
 }
 
+/* A copy's own name: prefix, slot and extension, all ASCII. */
+static void CopyName(char *name, size_t capacity, int kind, unsigned long slot)
+{
+    snprintf(name, capacity, "%s%lu%s", kCopyPrefixes[kind], slot, kCopyExtension);
+}
+
 /* The folder part is found by character: a double-byte name may end in the byte of a
    backslash. */
 int CopyPathBeside(char *path, const char *target, int kind, unsigned long slot)
 {
+    char name[kCopyNameBytes];
+    CopyName(name, sizeof name, kind, slot);
     int separator = FindLastBackslash(target, SystemPathCodePage());
     size_t folder = size_t(separator + 1);
-    int written = snprintf(path, kPathBytes, "%.*s%s%lu%s", int(folder), target, kCopyPrefixes[kind], slot,
-                           kCopyExtension);
+    int written = snprintf(path, kPathBytes, "%.*s%s", int(folder), target, name);
     if (written < 0 || written >= kPathBytes) {
         path[0] = '\0';
         return 0;
     }
+    return 1;
+}
+
+int CopyPathBesideW(WCHAR *path, const WCHAR *target, int kind, unsigned long slot)
+{
+    char name[kCopyNameBytes];
+    WCHAR wideName[kCopyNameBytes];
+    CopyName(name, sizeof name, kind, slot);
+    const WCHAR *separator = wcsrchr(target, L'\\');
+    size_t folder = separator ? size_t(separator + 1 - target) : 0, length = strlen(name);
+    path[0] = L'\0';
+    if (!WidenText(name, CP_ACP, wideName, kCopyNameBytes) || folder + length >= size_t(kPathBytes))
+        return 0;
+    wmemcpy(path, target, folder);
+    wmemcpy(path + folder, wideName, length + 1);
     return 1;
 }
 
@@ -96,13 +120,20 @@ int WriteWhole(HANDLE file, const void *data, unsigned long length)
     return 1;
 }
 
-int CloseNewCopy(HANDLE file, const char *path, int written)
+/* Closes a new copy; the error that spoils it, ERROR_SUCCESS when it is whole. */
+static DWORD FinishNewCopy(HANDLE file, int written)
 {
     DWORD error = written ? ERROR_SUCCESS : GetLastError();
     if (!written && error == ERROR_SUCCESS)
         error = ERROR_WRITE_FAULT;
     if (!CloseHandle(file) && error == ERROR_SUCCESS)
         error = GetLastError();
+    return error;
+}
+
+int CloseNewCopy(HANDLE file, const char *path, int written)
+{
+    DWORD error = FinishNewCopy(file, written);
     if (error == ERROR_SUCCESS)
         return 1;
     ForceDelete(path);
@@ -116,6 +147,20 @@ int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     return CloseNewCopy(file, path, WriteWhole(file, data, length));
+}
+
+int WriteNewCopyW(const WCHAR *path, const void *data, unsigned long length, DWORD attributes)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD error = FinishNewCopy(file, WriteWhole(file, data, length));
+    if (error == ERROR_SUCCESS)
+        return 1;
+    ForceDeleteW(path);
+    SetLastError(error);
+    return 0;
 }
 
 /* Windows 95, 98 and Me have MoveFileExA only as a stub; there the old file is deleted just
@@ -195,14 +240,49 @@ int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *k
     return placed;
 }
 
+/* After a failed attempt: 1 when the holder is not to be waited for any longer, else 0
+   after a pause. */
+static int GivesUpAfter(int attempt)
+{
+    if (attempt == kInUseTries || !IsFileInUse(GetLastError()))
+        return 1;
+    Sleep(kInUsePauseMilliseconds);
+    return 0;
+}
+
 int PutInPlaceWhenFree(const char *newCopy, const char *target, DWORD old, const char *keptCopy)
 {
     for (int attempt = 1;; ++attempt) {
         if (PutInPlace(newCopy, target, old, keptCopy))
             return 1;
-        if (attempt == kInUseTries || !IsFileInUse(GetLastError()))
+        if (GivesUpAfter(attempt))
             return 0;
-        Sleep(kInUsePauseMilliseconds);
+    }
+}
+
+/* Only the NT family has the wide calls; it also has MoveFileExW. */
+static int PutInPlaceW(const WCHAR *newCopy, const WCHAR *target, DWORD old)
+{
+    if (old == INVALID_FILE_ATTRIBUTES)
+        return MoveFileW(newCopy, target) != 0;
+    if (old & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(target, old & ~FILE_ATTRIBUTE_READONLY);
+    if (MoveFileExW(newCopy, target, MOVEFILE_REPLACE_EXISTING))
+        return 1;
+    DWORD error = GetLastError();
+    if (old & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(target, old);
+    SetLastError(error);
+    return 0;
+}
+
+int PutInPlaceWhenFreeW(const WCHAR *newCopy, const WCHAR *target, DWORD old)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (PutInPlaceW(newCopy, target, old))
+            return 1;
+        if (GivesUpAfter(attempt))
+            return 0;
     }
 }
 

@@ -24,6 +24,7 @@ long SlotOfCopy(const char *name, int kind);
 
 /* The path of the copy of kind with slot, in target's folder; 0 when it would not fit. */
 int CopyPathBeside(char *path, const char *target, int kind, unsigned long slot);
+int CopyPathBesideW(WCHAR *path, const WCHAR *target, int kind, unsigned long slot);
 
 /* The attributes a file gets: the asked read-only and hidden bits on top of the other bits
    its old file had (old is INVALID_FILE_ATTRIBUTES when there is none). */
@@ -44,6 +45,7 @@ int CloseNewCopy(HANDLE file, const char *path, int written);
 
 /* CreateNewCopy, WriteWhole and CloseNewCopy in one. */
 int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD attributes);
+int WriteNewCopyW(const WCHAR *path, const void *data, unsigned long length, DWORD attributes);
 
 /* Puts newCopy in the place of target in one rename. old is target's attributes as read
    before, INVALID_FILE_ATTRIBUTES when there was no target: a target that has come since
@@ -55,6 +57,8 @@ int PutInPlace(const char *newCopy, const char *target, DWORD old, const char *k
 /* PutInPlace, tried again for about two seconds while another program holds target (a
    scanner or the shell reading it); then 0 with the system's error. */
 int PutInPlaceWhenFree(const char *newCopy, const char *target, DWORD old, const char *keptCopy);
+/* The same for paths the code page may not spell (a shell folder's), keeping no old file. */
+int PutInPlaceWhenFreeW(const WCHAR *newCopy, const WCHAR *target, DWORD old);
 
 /* Gives target its old file back from keptCopy, with attributes; 0 with the system's error. */
 int PutBackKept(const char *keptCopy, const char *target, DWORD attributes);

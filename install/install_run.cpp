@@ -243,6 +243,12 @@ static void NoteMadeFolders()
 
 int InstallRun()
 {
+    return InstallRunFor(DecideInstallScope());
+}
+
+int InstallRunFor(int scope)
+{
+    gInstallScope = scope;
     void *chunk = HeapAlloc(GetProcessHeap(), 0, kInflateChunkBytes);
     if (!chunk) {
         ShowOutOfMemory(gMainWindow);
@@ -270,6 +276,7 @@ int InstallRun()
         RollBack(&journal, gInstallFolder);
     if (success) {
         UpdateSettingsFile();
+        TakeBackOtherScopeLinks();
         MakeEditorGroup();
         SetProgress(94);
         if (gDesktopIconFlag)

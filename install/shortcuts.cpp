@@ -1,16 +1,18 @@
 #include "install/shortcuts.h"
 
-#include <io.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "foundation/path_text.h"
 #include "foundation/wide_text.h"
 #include "install/file_replace.h"
+#include "install/install_record.h"
 #include "install/payload.h"
+#include "uninstall/uninstall_run.h"
 #include "wizard/made_items.h"
 #include "wizard/message_dialog.h"
 #include "wizard/system_libraries.h"
@@ -32,16 +34,35 @@ static int AppendToPath(char *path, const char *text)
     return 1;
 }
 
-typedef HRESULT(WINAPI *FolderPathReader)(HWND, int, HANDLE, DWORD, LPSTR);
+/* folder + "\" + name + ending into path of kPathBytes units; 0, path empty, when it would
+   not fit. */
+static int JoinWide(WCHAR *path, const WCHAR *folder, const WCHAR *name, const WCHAR *ending)
+{
+    int written = swprintf(path, kPathBytes, L"%ls\\%ls%ls", folder, name, ending);
+    if (written <= 0 || written >= kPathBytes) {
+        path[0] = L'\0';
+        return 0;
+    }
+    return 1;
+}
+
+/* Names from the product table and paths of the install folder are text in the system's
+   code page, and widen exactly. */
+static int Widen(const char *text, WCHAR *wide)
+{
+    return WidenText(text, CP_ACP, wide, kPathBytes);
+}
+
+typedef HRESULT(WINAPI *FolderPathReader)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 /* Shell 5 reads a folder's path straight; older shells go through its item list. */
-static int ReadFolderPath(char *path, int folderKind)
+static int ReadFolderPath(WCHAR *path, int folderKind)
 {
-    FolderPathReader read = SystemProcedure<FolderPathReader>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathA");
+    FolderPathReader read = SystemProcedure<FolderPathReader>(GetModuleHandleA("shell32.dll"), "SHGetFolderPathW");
     return read && SUCCEEDED(read(nullptr, folderKind, nullptr, 0 /* SHGFP_TYPE_CURRENT */, path));
 }
 
-static int LookUpSpecialFolder(char *path, int folderKind)
+static int LookUpSpecialFolder(WCHAR *path, int folderKind)
 {
     if (ReadFolderPath(path, folderKind))
         return 1;
@@ -51,52 +72,63 @@ static int LookUpSpecialFolder(char *path, int folderKind)
     LPITEMIDLIST list = nullptr;
     int found = 0;
     if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, folderKind, &list))) {
-        found = SHGetPathFromIDListA(list, path) ? 1 : 0;
+        found = SHGetPathFromIDListW(list, path) ? 1 : 0;
         allocator->Free(list);
     }
     allocator->Release();
     return found;
 }
 
-/* Systems of version 3 have no special-folder interface: the folders stand at known
-   places under the Windows folder, per user on the NT family. */
-static int BuildVersion3Folder(char *path, int folderKind)
+/* Systems of version 3 have no special-folder interface and no common folders: the
+   folders stand at known places under the Windows folder, per user on the NT family. */
+static int BuildVersion3Folder(WCHAR *path, int folderKind)
 {
-    char user[257] = "";
+    char user[257] = "", folder[kPathBytes];
     DWORD userLength = 256;
+    if (folderKind != kProgramsFolder && folderKind != kDesktopFolder)
+        return 0;
     if (gNtFlag && !GetUserNameA(user, &userLength))
         return 0;
-    UINT length = GetWindowsDirectoryA(path, kPathBytes);
+    UINT length = GetWindowsDirectoryA(folder, kPathBytes);
     if (length == 0 || length >= kPathBytes)
         return 0;
-    if (!EndsInBackslash(path, SystemPathCodePage()) && !AppendToPath(path, "\\"))
+    if (!EndsInBackslash(folder, SystemPathCodePage()) && !AppendToPath(folder, "\\"))
         return 0;
-    if (gNtFlag && !(AppendToPath(path, "profiles\\") && AppendToPath(path, user) && AppendToPath(path, "\\")))
+    if (gNtFlag && !(AppendToPath(folder, "profiles\\") && AppendToPath(folder, user) && AppendToPath(folder, "\\")))
         return 0;
-    return AppendToPath(path, folderKind == kProgramsFolder ? "start menu\\programs" : "Desktop");
+    return AppendToPath(folder, folderKind == kProgramsFolder ? "start menu\\programs" : "Desktop") &&
+           Widen(folder, path);
 }
 
-int ShellFolderLookup(char *path, int folderKind)
+int ShellFolderLookup(WCHAR *path, int folderKind)
 {
     if (gVersion3Flag)
         return BuildVersion3Folder(path, folderKind);
     return LookUpSpecialFolder(path, folderKind);
 }
 
-static void SetWorkingFolderOf(IShellLinkA *link, const char *target)
+int LinkFolderLookup(WCHAR *path, int place, int scope)
 {
-    char folder[kPathBytes];
-    snprintf(folder, sizeof folder, "%s", target);
-    int backslash = FindLastBackslash(folder, SystemPathCodePage());
-    if (backslash < 0)
+    if (scope == kForEveryUser &&
+        ShellFolderLookup(path, place == kProgramsPlace ? kCommonProgramsFolder : kCommonDesktopFolder))
+        return 1;
+    return ShellFolderLookup(path, place == kProgramsPlace ? kProgramsFolder : kDesktopFolder);
+}
+
+static void SetWorkingFolderOf(IShellLinkW *link, const WCHAR *target)
+{
+    WCHAR folder[kPathBytes];
+    const WCHAR *backslash = wcsrchr(target, L'\\');
+    if (!backslash || size_t(backslash - target) >= size_t(kPathBytes))
         return;
-    folder[backslash] = '\0';
+    wmemcpy(folder, target, size_t(backslash - target));
+    folder[backslash - target] = L'\0';
     link->SetWorkingDirectory(folder);
 }
 
 /* The bytes of a saved link stream into a new copy beside linkPath, then in its place;
    event says what the shell is to be told: a link created or one replaced. */
-static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *event)
+static HRESULT WriteLinkInOneStep(IStream *stream, const WCHAR *linkPath, LONG *event)
 {
     HGLOBAL memory = nullptr;
     STATSTG about = {};
@@ -105,23 +137,23 @@ static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *e
         result = stream->Stat(&about, STATFLAG_NONAME);
     if (FAILED(result))
         return result;
-    char newCopy[kPathBytes];
-    if (!CopyPathBeside(newCopy, linkPath, kNewCopy, 0))
+    WCHAR newCopy[kPathBytes];
+    if (!CopyPathBesideW(newCopy, linkPath, kNewCopy, 0))
         return E_FAIL;
     const void *bytes = GlobalLock(memory);
     /* A link the user made read-only or hidden stays so. */
-    DWORD old = GetFileAttributesA(linkPath);
+    DWORD old = GetFileAttributesW(linkPath);
     int keep = old != INVALID_FILE_ATTRIBUTES;
     DWORD attributes = AttributesForNewFile(old, keep && (old & FILE_ATTRIBUTE_READONLY),
                                             keep && (old & FILE_ATTRIBUTE_HIDDEN));
-    int written = bytes && WriteNewCopy(newCopy, bytes, about.cbSize.LowPart, attributes);
+    int written = bytes && WriteNewCopyW(newCopy, bytes, about.cbSize.LowPart, attributes);
     GlobalUnlock(memory);
     if (!written)
         return E_FAIL;
     /* The shell reads a link it was told of, or saw come, and meanwhile the link can't be
        replaced. */
-    if (!PutInPlaceWhenFree(newCopy, linkPath, old, nullptr)) {
-        ForceDelete(newCopy);
+    if (!PutInPlaceWhenFreeW(newCopy, linkPath, old)) {
+        ForceDeleteW(newCopy);
         return E_FAIL;
     }
     *event = old == INVALID_FILE_ATTRIBUTES ? SHCNE_CREATE : SHCNE_UPDATEITEM;
@@ -132,7 +164,7 @@ static HRESULT WriteLinkInOneStep(IStream *stream, const char *linkPath, LONG *e
    install's files are: a shortcut being replaced is never left empty or half written. The
    link's own file save would also tell the shell, which costs a parse of the path: the
    callers tell it once per folder or per link. */
-static HRESULT SaveLink(IShellLinkA *link, const char *linkPath, LONG *event)
+static HRESULT SaveLink(IShellLinkW *link, const WCHAR *linkPath, LONG *event)
 {
     IPersistStream *persist = nullptr;
     IStream *stream = nullptr;
@@ -152,12 +184,12 @@ static HRESULT SaveLink(IShellLinkA *link, const char *linkPath, LONG *event)
 
 /* COM is initialised around each single shortcut, so nothing is assumed about the
    thread's COM state before or after. */
-static int SaveShortcut(const char *target, const char *linkPath, const char *description, LONG *event)
+static int SaveShortcut(const WCHAR *target, const WCHAR *linkPath, const WCHAR *description, LONG *event)
 {
     if (FAILED(CoInitialize(nullptr)))
         return 0;
-    IShellLinkA *link = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW *link = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                       reinterpret_cast<void **>(&link));
     if (SUCCEEDED(result)) {
         result = link->SetPath(target);
@@ -173,82 +205,89 @@ static int SaveShortcut(const char *target, const char *linkPath, const char *de
     return SUCCEEDED(result) ? 1 : 0;
 }
 
-/* The record takes a link's path as the system spells it. */
-static void NoteLink(const char *linkPath)
-{
-    WCHAR wide[kPathBytes];
-    if (WidenText(linkPath, CP_ACP, wide, kPathBytes))
-        NoteShortcut(wide);
-}
-
-int MakeShortcut(const char *target, const char *linkPath, const char *description)
+int MakeShortcutW(const WCHAR *target, const WCHAR *linkPath, const WCHAR *description)
 {
     LONG event = 0;
     if (!SaveShortcut(target, linkPath, description, &event))
         return 0;
-    NoteLink(linkPath);
-    SHChangeNotify(event, SHCNF_PATHA, linkPath, nullptr);
+    NoteShortcut(linkPath);
+    SHChangeNotify(event, SHCNF_PATHW, linkPath, nullptr);
     return 1;
 }
 
-/* folder + "\" + name + ".lnk", refused when it would not fit the path buffer. */
-static int BuildLinkPath(char *linkPath, const char *folder, const char *name)
+int MakeShortcut(const char *target, const char *linkPath, const char *description)
 {
-    char linkName[kPathBytes];
-    int written = snprintf(linkName, sizeof linkName, "%s.lnk", name);
-    return written > 0 && written < kPathBytes && JoinPath(linkPath, folder, linkName);
+    WCHAR wideTarget[kPathBytes], wideLink[kPathBytes], wideDescription[kPathBytes];
+    return Widen(target, wideTarget) && Widen(linkPath, wideLink) && Widen(description, wideDescription) &&
+           MakeShortcutW(wideTarget, wideLink, wideDescription);
+}
+
+/* The target in the install folder and the link path of a shortcut named name in folder. */
+static int ShortcutPaths(const WCHAR *folder, const char *name, const char *fileName, WCHAR *linkPath,
+                         WCHAR *target, WCHAR *description)
+{
+    char narrowTarget[kPathBytes];
+    return JoinPath(narrowTarget, gInstallFolder, fileName) && Widen(narrowTarget, target) &&
+           Widen(name, description) && JoinWide(linkPath, folder, description, L".lnk");
 }
 
 void MakeDesktopShortcut(const char *executableFileName, const char *shortcutName)
 {
-    char target[kPathBytes], desktop[kPathBytes], linkPath[kPathBytes];
-    if (!JoinPath(target, gInstallFolder, executableFileName))
+    WCHAR desktop[kPathBytes], linkPath[kPathBytes], target[kPathBytes], description[kPathBytes];
+    if (!LinkFolderLookup(desktop, kDesktopPlace, gInstallScope) ||
+        !ShortcutPaths(desktop, shortcutName, executableFileName, linkPath, target, description))
         return;
-    if (!ShellFolderLookup(desktop, kDesktopFolder))
-        return;
-    if (!BuildLinkPath(linkPath, desktop, shortcutName))
-        return;
-    MakeShortcut(target, linkPath, shortcutName);
+    MakeShortcutW(target, linkPath, description);
 }
 
-static int MakeShortcutInGroup(const char *group, const ShortcutEntry &entry)
+static int MakeShortcutInGroup(const WCHAR *group, const ShortcutEntry &entry)
 {
-    char target[kPathBytes], linkPath[kPathBytes];
-    if (!BuildLinkPath(linkPath, group, entry.shortcutName) || !JoinPath(target, gInstallFolder, entry.fileName))
+    WCHAR linkPath[kPathBytes], target[kPathBytes], description[kPathBytes];
+    if (!ShortcutPaths(group, entry.shortcutName, entry.fileName, linkPath, target, description))
         return 0;
     LONG event = 0;
-    if (!SaveShortcut(target, linkPath, entry.shortcutName, &event))
+    if (!SaveShortcut(target, linkPath, description, &event))
         return 0;
-    NoteLink(linkPath);
+    NoteShortcut(linkPath);
     return 1;
 }
 
-/* An existing folder is used as it is; only one level is created. */
-static int EnsureGroupFolder(const char *group)
+/* The folder's path stays out of the message where the code page can't spell it: the
+   user would read "?" for its characters. */
+static void ShowGroupFailure(const WCHAR *group)
 {
-    if (_access(group, 0) == 0)
+    char path[kPathBytes], chinese[kPathBytes + 32];
+    if (NarrowText(group, CP_ACP, path, kPathBytes))
+        snprintf(chinese, sizeof chinese, "无法建目录(%s)!", path);
+    else
+        snprintf(chinese, sizeof chinese, "无法建目录!");
+    ShowMessage(chinese, kMessageTable[kMessageCannotCreateFolder], kMessageOk, gMainWindow);
+}
+
+/* An existing folder is used as it is; only one level is created. */
+static int EnsureGroupFolder(const WCHAR *group)
+{
+    if (GetFileAttributesW(group) != INVALID_FILE_ATTRIBUTES)
         return 1;
-    if (CreateDirectoryA(group, nullptr)) {
-        NoteMadeFolder(group);
+    if (CreateDirectoryW(group, nullptr)) {
+        NoteMadeFolderW(group);
         return 1;
     }
-    char chinese[kPathBytes + 32];
-    snprintf(chinese, sizeof chinese, "无法建目录(%s)!", group);
-    ShowMessage(chinese, kMessageTable[kMessageCannotCreateFolder], kMessageOk, gMainWindow);
+    ShowGroupFailure(group);
     return 0;
 }
 
 int MakeProgramGroup(const char *groupName, const ShortcutEntry *shortcuts)
 {
-    char programs[kPathBytes], group[kPathBytes];
-    if (!ShellFolderLookup(programs, kProgramsFolder)) {
+    WCHAR programs[kPathBytes], group[kPathBytes], name[kPathBytes];
+    if (!LinkFolderLookup(programs, kProgramsPlace, gInstallScope)) {
         ShowStartMenuFailure();
         return 0;
     }
-    strcpy(group, programs);
+    wcscpy(group, programs);
     if (groupName[0]) {
         /* A group path that would not fit is a group that can't be made. */
-        if (!JoinPath(group, programs, groupName)) {
+        if (!Widen(groupName, name) || !JoinWide(group, programs, name, L"")) {
             ShowStartMenuFailure();
             return 0;
         }
@@ -262,10 +301,103 @@ int MakeProgramGroup(const char *groupName, const ShortcutEntry *shortcuts)
         lastSaved = MakeShortcutInGroup(group, *entry);
     if (SUCCEEDED(com))
         CoUninitialize();
-    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, group, nullptr);
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, group, nullptr);
     if (!lastSaved) {
         ShowStartMenuFailure();
         return 0;
     }
     return 1;
+}
+
+/* The other scope's Programs and Desktop folders, and what has been taken back there. */
+struct OtherPlaces {
+    WCHAR folders[2][kPathBytes];
+    int count;
+    int taken;
+};
+
+static int LiesIn(const WCHAR *path, const WCHAR *folder)
+{
+    size_t length = wcslen(folder);
+    return length > 0 && _wcsnicmp(path, folder, length) == 0 && path[length] == L'\\';
+}
+
+static int InOtherPlace(const OtherPlaces *places, const WCHAR *path)
+{
+    for (int i = 0; i < places->count; ++i)
+        if (LiesIn(path, places->folders[i]))
+            return 1;
+    return 0;
+}
+
+/* Whether the link at linkPath leads into the install folder: another install may have
+   saved its own under the same name since. */
+static int LeadsIntoInstallFolder(const WCHAR *linkPath)
+{
+    IShellLinkW *link = nullptr;
+    IPersistFile *file = nullptr;
+    WCHAR wide[kPathBytes];
+    char target[kPathBytes];
+    int leads = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void **>(&link)))) {
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            /* A target the code page can't spell is none of the install folder's, which is
+               text in that code page. */
+            leads = SUCCEEDED(file->Load(linkPath, STGM_READ)) &&
+                    SUCCEEDED(link->GetPath(wide, kPathBytes, nullptr, SLGP_RAWPATH)) &&
+                    NarrowText(wide, CP_ACP, target, kPathBytes) && NamesFolder(target, gInstallFolder);
+            file->Release();
+        }
+        link->Release();
+    }
+    return leads;
+}
+
+/* The record lists its links before its folders, so a group is empty, when it is, by the
+   time its folder line comes. */
+static void TakeBackLine(const char *line, void *context)
+{
+    OtherPlaces *places = static_cast<OtherPlaces *>(context);
+    WCHAR path[kPathBytes];
+    int link = strncmp(line, "shortcut\t", 9) == 0, folder = strncmp(line, "folder\t", 7) == 0;
+    if ((!link && !folder) || !WidenText(strchr(line, '\t') + 1, CP_UTF8, path, kPathBytes) ||
+        !InOtherPlace(places, path))
+        return;
+    if (folder) {
+        if (RemoveDirectoryW(path))
+            SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHW, path, nullptr);
+        return;
+    }
+    if (!LeadsIntoInstallFolder(path))
+        return;
+    ForceDeleteW(path);
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        ++places->taken;
+        SHChangeNotify(SHCNE_DELETE, SHCNF_PATHW, path, nullptr);
+    }
+}
+
+/* Where a fallback puts both scopes' links in one folder there is no other place. */
+static void AddOtherPlace(OtherPlaces *places, int place)
+{
+    WCHAR here[kPathBytes];
+    WCHAR *other = places->folders[places->count];
+    if (LinkFolderLookup(other, place, gInstallScope == kForEveryUser ? kForThisUser : kForEveryUser) &&
+        !(LinkFolderLookup(here, place, gInstallScope) && _wcsicmp(here, other) == 0))
+        ++places->count;
+}
+
+int TakeBackOtherScopeLinks()
+{
+    OtherPlaces places = {};
+    AddOtherPlace(&places, kProgramsPlace);
+    AddOtherPlace(&places, kDesktopPlace);
+    if (!places.count)
+        return 0;
+    HRESULT com = CoInitialize(nullptr);
+    ReadRecordItems(gInstallFolder, TakeBackLine, &places);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return places.taken;
 }

@@ -67,11 +67,46 @@ static int WriteEntryUnder(HKEY root, unsigned long kilobytes)
     return written;
 }
 
+/* Writing the entry makes a key in the list; opening the list for that right asks the
+   same of the system and makes nothing. */
+int DecideInstallScope()
+{
+    HKEY list;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TOVRA_INSTALLED_APPS_KEY, 0, KEY_CREATE_SUB_KEY, &list) != ERROR_SUCCESS)
+        return kForThisUser;
+    RegCloseKey(list);
+    return kForEveryUser;
+}
+
+/* The entry an earlier install of the same folder wrote under the other root: the list
+   shows both roots' entries, and one install is one entry. */
+static void TakeBackEntryUnder(HKEY root)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, TOVRA_UNINSTALL_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    char location[kPathBytes];
+    DWORD size = sizeof location - 1, type = 0;
+    int ours = RegQueryValueExA(key, "InstallLocation", nullptr, &type, reinterpret_cast<BYTE *>(location),
+                                &size) == ERROR_SUCCESS &&
+               type == REG_SZ;
+    RegCloseKey(key);
+    location[ours ? size : 0] = '\0';
+    if (ours && lstrcmpiA(location, gInstallFolder) == 0)
+        RegDeleteKeyA(root, TOVRA_UNINSTALL_KEY);
+}
+
+static int WriteEntryInPlaceOf(HKEY root, const char *rootName, HKEY other, unsigned long kilobytes)
+{
+    if (!WriteEntryUnder(root, kilobytes))
+        return 0;
+    TakeBackEntryUnder(other);
+    return NoteRegistryKey(rootName, TOVRA_UNINSTALL_KEY);
+}
+
 int WriteUninstallEntry(unsigned long kilobytes)
 {
-    if (WriteEntryUnder(HKEY_LOCAL_MACHINE, kilobytes))
-        return NoteRegistryKey("HKLM", TOVRA_UNINSTALL_KEY);
-    if (WriteEntryUnder(HKEY_CURRENT_USER, kilobytes))
-        return NoteRegistryKey("HKCU", TOVRA_UNINSTALL_KEY);
-    return 0;
+    return (gInstallScope == kForEveryUser &&
+            WriteEntryInPlaceOf(HKEY_LOCAL_MACHINE, "HKLM", HKEY_CURRENT_USER, kilobytes)) ||
+           WriteEntryInPlaceOf(HKEY_CURRENT_USER, "HKCU", HKEY_LOCAL_MACHINE, kilobytes);
 }

@@ -3,11 +3,18 @@
 #ifndef TOVRA_UNINSTALL_ENTRY_H
 #define TOVRA_UNINSTALL_ENTRY_H
 
-#define TOVRA_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tovra Smart Editor"
+#define TOVRA_INSTALLED_APPS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+#define TOVRA_UNINSTALL_KEY TOVRA_INSTALLED_APPS_KEY "\\Tovra Smart Editor"
 
-/* Writes the entry for the install folder under HKEY_LOCAL_MACHINE, or under
-   HKEY_CURRENT_USER when the machine's key can't be written, and notes the key in the
-   install record. kilobytes is what the install wrote. 1 or 0. */
+/* Whom an install is for (InstallScope): every user when the machine's list of installed
+   apps can take the entry, else this user. Asked of the list's own key, so nothing is
+   made or left. */
+int DecideInstallScope();
+
+/* Writes the entry for the install folder, and notes its key in the install record: for
+   every user (gInstallScope) under HKEY_LOCAL_MACHINE, or under HKEY_CURRENT_USER should
+   that fail after all; for this user under HKEY_CURRENT_USER. kilobytes is what the
+   install wrote. 1 or 0. */
 int WriteUninstallEntry(unsigned long kilobytes);
 
 #endif

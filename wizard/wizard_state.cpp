@@ -11,6 +11,7 @@ int gForcedLanguage;
 unsigned gDisplayOkAnswer;
 int gDesktopIconFlag;
 int gInstallFolderMade;
+int gInstallScope;
 char gInstallFolder[kPathBytes];
 char gDefaultFolderName[kDefaultFolderNameBytes];
 HWND gMainWindow;

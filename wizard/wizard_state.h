@@ -13,6 +13,9 @@ enum { kDefaultFolderNameBytes = 300 };
 
 enum Language { kLanguageEnglish = 0, kLanguageSimplified = 1, kLanguageTraditional = 2 };
 
+/* Whom an install is for: the user who runs it, or every user of the machine. */
+enum InstallScope { kForThisUser = 0, kForEveryUser = 1 };
+
 /* Page numbers: the four pages, then the install and the end */
 enum {
     kFolderPage = 0,
@@ -33,6 +36,8 @@ extern unsigned gDisplayOkAnswer;         /* 1: the sample line displayed correc
 extern int gDesktopIconFlag;
 extern char gInstallFolder[kPathBytes];
 extern int gInstallFolderMade;            /* this setup made the install folder */
+extern int gInstallScope;                 /* InstallScope: where the links and the
+                                             installed-apps entry go, decided once a run */
 extern char gDefaultFolderName[kDefaultFolderNameBytes];
 extern HWND gMainWindow;
 extern HICON gWizardIcon;

@@ -3,8 +3,11 @@
 #include <string.h>
 #include <string>
 
+#include "foundation/wide_text.h"
+#include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/shortcuts.h"
+#include "wizard/made_items.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
 #include "support/file_reading.h"
@@ -22,17 +25,31 @@ protected:
         ResetMessages();
         gVersion3Flag = 0;
         gNtFlag = 1;
+        gInstallScope = kForThisUser;
+        ForgetMadeItems();
         ASSERT_TRUE(MakeTestFolder(install_, "install"));
         strcpy(gInstallFolder, install_.c_str());
-        char programs[MAX_PATH];
-        ASSERT_EQ(1, ShellFolderLookup(programs, kProgramsFolder));
-        programs_ = programs;
+        programs_ = Folder(kProgramsFolder);
         group_ = "Tovra Test Group " + std::to_string(GetCurrentProcessId());
     }
     void TearDown() override
     {
         RemoveTestFolder(install_);
         RemoveTestFolder(programs_ + "\\" + group_);
+    }
+
+    static std::string Folder(int kind)
+    {
+        WCHAR path[MAX_PATH] = L"";
+        EXPECT_EQ(1, ShellFolderLookup(path, kind)) << kind;
+        return NarrowOf(path);
+    }
+    static bool Listed(const std::string &kind, const std::wstring &path)
+    {
+        for (int i = 0; i < MadeItemCount(); ++i)
+            if (MadeItem(i) == kind + "\t" + NarrowOf(path, CP_UTF8))
+                return true;
+        return false;
     }
 
     std::string install_, programs_, group_;
@@ -168,11 +185,10 @@ TEST_F(ShortcutsTest, ATargetWithoutAFolderGetsNoWorkingFolder)
 
 TEST_F(ShortcutsTest, DesktopShortcutPointsIntoTheInstallFolder)
 {
-    char desktop[MAX_PATH];
-    ASSERT_EQ(1, ShellFolderLookup(desktop, kDesktopFolder));
+    std::string desktop = Folder(kDesktopFolder);
     std::string name = "Tovra Test Desktop " + std::to_string(GetCurrentProcessId());
     MakeDesktopShortcut("Vardel.exe", name.c_str());
-    std::string link = std::string(desktop) + "\\" + name + ".lnk";
+    std::string link = desktop + "\\" + name + ".lnk";
     LinkFields fields = ReadShortcut(link);
     DeleteFileA(link.c_str());
     ASSERT_TRUE(fields.loaded);
@@ -189,20 +205,158 @@ TEST_F(ShortcutsTest, Version3FoldersStandUnderTheWindowsFolder)
     ASSERT_TRUE(GetUserNameA(user, &userLength));
     gVersion3Flag = 1;
 
-    char path[MAX_PATH];
     gNtFlag = 1;
-    ASSERT_EQ(1, ShellFolderLookup(path, kProgramsFolder));
-    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\start menu\\programs", path);
-    ASSERT_EQ(1, ShellFolderLookup(path, kDesktopFolder));
-    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\Desktop", path);
+    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\start menu\\programs", Folder(kProgramsFolder));
+    EXPECT_EQ(std::string(windows) + "\\profiles\\" + user + "\\Desktop", Folder(kDesktopFolder));
+    // No common folders there: an install for every user takes the one profile's.
+    WCHAR path[MAX_PATH];
+    EXPECT_EQ(0, ShellFolderLookup(path, kCommonProgramsFolder));
+    ASSERT_EQ(1, LinkFolderLookup(path, kProgramsPlace, kForEveryUser));
+    EXPECT_EQ(Folder(kProgramsFolder), NarrowOf(path));
 
     gNtFlag = 0;
-    ASSERT_EQ(1, ShellFolderLookup(path, kProgramsFolder));
-    EXPECT_EQ(std::string(windows) + "\\start menu\\programs", path);
-    ASSERT_EQ(1, ShellFolderLookup(path, kDesktopFolder));
-    EXPECT_EQ(std::string(windows) + "\\Desktop", path);
+    EXPECT_EQ(std::string(windows) + "\\start menu\\programs", Folder(kProgramsFolder));
+    EXPECT_EQ(std::string(windows) + "\\Desktop", Folder(kDesktopFolder));
     gVersion3Flag = 0;
     gNtFlag = 1;
+}
+
+// An install for every user makes its group and desktop links in the common folders, and
+// none in the user's.
+TEST_F(ShortcutsTest, AnInstallForEveryUserLinksInTheCommonFolders)
+{
+    gInstallScope = kForEveryUser;
+    const std::string commonGroup = Folder(kCommonProgramsFolder) + "\\" + group_;
+    const std::string name = "Tovra Test Desktop " + std::to_string(GetCurrentProcessId());
+    const std::string commonLink = Folder(kCommonDesktopFolder) + "\\" + name + ".lnk";
+    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(1, MakeProgramGroup(group_.c_str(), entries));
+    MakeDesktopShortcut("Vardel.exe", name.c_str());
+    LinkFields editor = ReadShortcut(commonGroup + "\\Editor.lnk"), notes = ReadShortcut(commonLink);
+    RemoveTestFolder(commonGroup);
+    DeleteFileA(commonLink.c_str());
+
+    EXPECT_EQ(install_ + "\\TVREdit.exe", editor.target);
+    EXPECT_EQ(install_ + "\\Vardel.exe", notes.target);
+    EXPECT_FALSE(FileExists(programs_ + "\\" + group_));
+    EXPECT_FALSE(FileExists(Folder(kDesktopFolder) + "\\" + name + ".lnk"));
+    EXPECT_TRUE(Listed("folder", WideOf(commonGroup)));
+    EXPECT_TRUE(Listed("shortcut", WideOf(commonLink)));
+    EXPECT_TRUE(gRecordedMessages.empty());
+}
+
+// The user's Programs folder, as the shell names it, under a profile named in Chinese.
+class ChineseProfileTest : public ShortcutsTest {
+protected:
+    void SetUp() override
+    {
+        ShortcutsTest::SetUp();
+        ASSERT_EQ(1252u, GetACP()) << "the code page that can't spell the profile's name";
+        WCHAR temporary[MAX_PATH];
+        GetTempPathW(MAX_PATH, temporary);
+        chineseProfile_ = std::wstring(temporary) + L"张伟-" + std::to_wstring(GetCurrentProcessId());
+        chinesePrograms_ = chineseProfile_ + L"\\Programs";
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_READ | KEY_SET_VALUE, &folders_));
+        DWORD size = sizeof saved_;
+        hadValue_ = RegQueryValueExW(folders_, L"Programs", nullptr, nullptr, reinterpret_cast<BYTE *>(saved_), &size) ==
+                    ERROR_SUCCESS;
+        SetProgramsFolder(chinesePrograms_);
+        ASSERT_TRUE(CreateDirectoryW(chineseProfile_.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(chinesePrograms_.c_str(), nullptr));
+        chineseGroup_ = chinesePrograms_ + L"\\Tovra Smart Editor";
+    }
+    void TearDown() override
+    {
+        if (hadValue_)
+            SetProgramsFolder(saved_);
+        else
+            RegDeleteValueW(folders_, L"Programs");
+        RegCloseKey(folders_);
+        for (const std::wstring &link : {chineseGroup_ + L"\\Tovra Smart Editor.lnk", chineseGroup_ + L"\\Tovra Smart Editor UnInstall.lnk"})
+            DeleteFileW(link.c_str());
+        for (const std::wstring &folder : {chineseGroup_, chinesePrograms_, chineseProfile_})
+            RemoveDirectoryW(folder.c_str());
+        ShortcutsTest::TearDown();
+    }
+    void SetProgramsFolder(const std::wstring &path)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(folders_, L"Programs", 0, REG_EXPAND_SZ,
+                                                reinterpret_cast<const BYTE *>(path.c_str()),
+                                                DWORD((path.size() + 1) * sizeof(WCHAR))));
+    }
+
+    static constexpr const WCHAR *kUserShellFolders =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY folders_ = nullptr;
+    bool hadValue_ = false;
+    WCHAR saved_[MAX_PATH] = L"";
+    std::wstring chineseProfile_, chinesePrograms_, chineseGroup_;
+};
+
+TEST_F(ChineseProfileTest, TheGroupIsMadeAndRecordedWhereTheShellSaysAndReadsBackWide)
+{
+    const ShortcutEntry entries[] = {
+        {ProductName(kProductSmartEditor, kShortcutName, 0), "TVREdit.exe"},
+        {ProductName(kProductSmartEditor, kUninstallName, 0), "TVREditUnInstall.exe"},
+        {nullptr, nullptr},
+    };
+    ASSERT_EQ(1, MakeProgramGroup("Tovra Smart Editor", entries));
+    EXPECT_TRUE(gRecordedMessages.empty());
+
+    LinkFieldsW editor = ReadShortcutW(chineseGroup_ + L"\\Tovra Smart Editor.lnk");
+    ASSERT_TRUE(editor.loaded);
+    EXPECT_EQ(WideOf(install_ + "\\TVREdit.exe"), editor.target);
+    EXPECT_EQ(L"Tovra Smart Editor", editor.description);
+    EXPECT_EQ(WideOf(install_), editor.workingFolder);
+    EXPECT_TRUE(ReadShortcutW(chineseGroup_ + L"\\Tovra Smart Editor UnInstall.lnk").loaded);
+    EXPECT_TRUE(Listed("folder", chineseGroup_));
+    EXPECT_TRUE(Listed("shortcut", chineseGroup_ + L"\\Tovra Smart Editor.lnk"));
+    EXPECT_TRUE(Listed("shortcut", chineseGroup_ + L"\\Tovra Smart Editor UnInstall.lnk"));
+    EXPECT_EQ(3, MadeItemCount());
+}
+
+// A group that can't be made is told without its path, which the code page would show as
+// "?" for the profile's name.
+TEST_F(ChineseProfileTest, AGroupThatCannotBeMadeIsToldWithoutAPathTheCodePageCantSpell)
+{
+    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
+    EXPECT_EQ(0, MakeProgramGroup("Tovra\\two levels", entries));
+    ASSERT_EQ(1u, gRecordedMessages.size());
+    EXPECT_EQ("无法建目录!", gRecordedMessages[0].chinese);
+    EXPECT_EQ("Cannot create folder!", gRecordedMessages[0].english);
+    EXPECT_EQ(0, MadeItemCount());
+}
+
+// A reinstall for every user over one for this user: the links the earlier record lists
+// in the user's folders go while they lead into the install folder, and the group they
+// leave empty with them; a link another install has taken over stays.
+TEST_F(ShortcutsTest, AReinstallForEveryUserTakesBackTheUsersLinksThatLeadIntoTheFolder)
+{
+    const std::string group = programs_ + "\\" + group_, desktop = Folder(kDesktopFolder);
+    const std::string ours = group + "\\Editor.lnk", taken = desktop + "\\" + group_ + ".lnk";
+    const std::string common = Folder(kCommonProgramsFolder) + "\\" + group_;
+    ASSERT_TRUE(CreateDirectoryA(group.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(common.c_str(), nullptr));
+    ASSERT_EQ(1, MakeShortcut((install_ + "\\TVREdit.exe").c_str(), ours.c_str(), "Editor"));
+    ASSERT_EQ(1, MakeShortcut("C:\\Other\\TVREdit.exe", taken.c_str(), "Editor"));
+    ASSERT_EQ(1, MakeShortcut((install_ + "\\TVREdit.exe").c_str(), (common + "\\Editor.lnk").c_str(), "Editor"));
+    ASSERT_TRUE(WriteWholeFile(install_ + "\\" TOVRA_INSTALL_RECORD_NAME,
+                               TOVRA_INSTALL_RECORD_FIRST_LINE "\r\nshortcut\t" + ours + "\r\nshortcut\t" + taken +
+                                   "\r\nshortcut\t" + common + "\\Editor.lnk\r\nfolder\t" + group + "\r\n"));
+
+    gInstallScope = kForEveryUser;
+    EXPECT_EQ(1, TakeBackOtherScopeLinks());
+    bool tookOurs = !FileExists(ours), groupGone = !FileExists(group), keptTaken = FileExists(taken),
+         keptCommon = FileExists(common + "\\Editor.lnk");
+    DeleteFileA(taken.c_str());
+    RemoveTestFolder(common);
+    EXPECT_TRUE(tookOurs);
+    EXPECT_TRUE(groupGone);
+    EXPECT_TRUE(keptTaken) << "it leads into another folder";
+    EXPECT_TRUE(keptCommon) << "the place the install now puts its links";
+
+    gInstallScope = kForThisUser;
+    EXPECT_EQ(0, TakeBackOtherScopeLinks()) << "nothing of the common folders is listed any more";
 }
 
 } // namespace
