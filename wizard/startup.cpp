@@ -33,19 +33,24 @@ static void DetectPlatform(void)
     gVersion6Flag = nt && version.dwMajorVersion >= 6;
 }
 
-/* Taiwan, Hong Kong and Macao (sub-languages 1, 3 and 5) have bit 0x400 set. */
-int ChineseVariantOf(int doubleByteCodePage, LANGID language)
+/* A Taiwan language on code page 936 still reads GBK, and a Chinese language on code page
+   65001 reads GBK bytes as broken UTF-8: only 936 and 950 say which names can be read. */
+int ChineseVariantOf(UINT codePage, LANGID language)
 {
-    if (!doubleByteCodePage || PRIMARYLANGID(language) != LANG_CHINESE)
+    if (PRIMARYLANGID(language) != LANG_CHINESE)
         return 0;
-    return (language & 0x400) ? 2 : 1;
+    switch (codePage) {
+    case 936:
+        return 1;
+    case 950:
+        return 2;
+    }
+    return 0;
 }
 
 void DetectSystemChineseVariant(void)
 {
-    CPINFO codePage;
-    int doubleByte = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize > 1;
-    gSystemChineseVariant = ChineseVariantOf(doubleByte, GetSystemDefaultLangID());
+    gSystemChineseVariant = ChineseVariantOf(GetACP(), GetSystemDefaultLangID());
 }
 
 /* A fixed-pitch GB2312 font for the sample line: the system's own Chinese display is

@@ -18,8 +18,12 @@ int LoadGlyphAtlas(void *buffer, unsigned long capacity);
    (out of memory is told); 0 when the program can't show its Chinese. */
 int LoadProgramAtlas(void);
 
-/* 0 not a Chinese double-byte system, 1 simplified Chinese, 2 traditional Chinese. */
-int ChineseVariantOf(int doubleByteCodePage, LANGID language);
+/* The Chinese variant of a system whose ANSI code page is codePage and whose default
+   language is language: 1 simplified Chinese for 936 (GBK), 2 traditional Chinese for 950
+   (Big5), 0 for every other code page (UTF-8 included) and for a language that is not
+   Chinese. The code page decides, not the language: the names the install gives files,
+   links and keys are read in it. */
+int ChineseVariantOf(UINT codePage, LANGID language);
 
 /* Sets the system Chinese variant from the ANSI code page and the default language. */
 void DetectSystemChineseVariant(void);

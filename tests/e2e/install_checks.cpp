@@ -27,63 +27,89 @@ DWORD AttributesWanted(const ManifestStep &row)
     return (row.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | (row.hidden ? FILE_ATTRIBUTE_HIDDEN : 0);
 }
 
-std::string ShellFolder(int csidl)
+std::wstring ShellFolder(int csidl)
 {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    WCHAR path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
 }
 
-std::string GroupFolder(int column)
+std::wstring GroupShortcut(int column, int field, bool common)
 {
-    return ShellFolder(CSIDL_PROGRAMS) + "\\" + ProductName(kInstalledProduct, kDisplayName, column);
+    return ProgramGroupFolder(column, common) + L"\\" + WideOf(ProductName(kInstalledProduct, field, column)) + L".lnk";
 }
 
-std::string GroupShortcut(int column, int field)
+void ExpectShortcut(const std::wstring &link, const std::string &target, const std::string &description)
 {
-    return GroupFolder(column) + "\\" + ProductName(kInstalledProduct, field, column) + ".lnk";
-}
-
-std::string DesktopShortcut(int product, int column)
-{
-    return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + ProductName(product, kShortcutName, column) + ".lnk";
-}
-
-void ExpectShortcut(const std::string &link, const std::string &target, const std::string &description)
-{
-    SCOPED_TRACE("shortcut " + link);
-    LinkFields fields = ReadShortcut(link);
+    SCOPED_TRACE("shortcut " + NarrowOf(link, CP_UTF8));
+    LinkFieldsW fields = ReadShortcutW(link);
     ASSERT_TRUE(fields.loaded) << "the shortcut is missing or unreadable";
-    EXPECT_EQ(target, fields.target);
-    EXPECT_EQ(description, fields.description);
-    EXPECT_EQ(target.substr(0, target.rfind('\\')), fields.workingFolder);
-    EXPECT_EQ(target, fields.iconPath);
+    EXPECT_EQ(WideOf(target), fields.target);
+    EXPECT_EQ(WideOf(description), fields.description);
+    EXPECT_EQ(WideOf(target.substr(0, target.rfind('\\'))), fields.workingFolder);
+    EXPECT_EQ(WideOf(target), fields.iconPath);
     EXPECT_EQ(0, fields.iconIndex);
 }
 
-// The products that get a desktop shortcut.
-const int kDesktopProducts[] = {kProductNotes, kInstalledProduct};
-
-void CopyShortcut(const std::string &link, const std::string &destination, const std::string &name)
+bool WideFileExists(const std::wstring &path)
 {
-    if (FileExists(link))
-        CopyFileA(link.c_str(), (destination + "\\" + name).c_str(), FALSE);
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void CopyShortcut(const std::wstring &link, const std::string &destination, const std::string &name)
+{
+    if (WideFileExists(link))
+        CopyFileW(link.c_str(), WideOf(destination + "\\" + name).c_str(), FALSE);
 }
 
 const char kInstalledAppsList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-void AddFiles(std::set<std::string> *lines, const std::string &folder, const std::string &shown)
+// Lines in UTF-8: a profile's folders may have names the code page can't spell.
+void AddFiles(std::set<std::string> *lines, const std::wstring &folder, const std::string &shown)
 {
-    for (const std::string &name : NamesIn(folder)) {
-        std::string path = folder + "\\" + name;
-        lines->insert("file " + shown + "\\" + name);
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            AddFiles(lines, path, shown + "\\" + name);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        lines->insert("file " + shown + "\\" + NarrowOf(name, CP_UTF8));
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            AddFiles(lines, folder + L"\\" + name, shown + "\\" + NarrowOf(name, CP_UTF8));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void RemoveShortcutsIn(int column, bool common)
+{
+    for (int field : {kShortcutName, kUninstallName}) {
+        SetFileAttributesW(GroupShortcut(column, field, common).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(GroupShortcut(column, field, common).c_str());
+    }
+    RemoveDirectoryW(ProgramGroupFolder(column, common).c_str());
+    for (int product : kDesktopProducts) {
+        SetFileAttributesW(DesktopShortcutPath(product, column, common).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(DesktopShortcutPath(product, column, common).c_str());
     }
 }
 
 } // namespace
+
+const int kDesktopProducts[2] = {kProductNotes, kInstalledProduct};
+
+std::wstring ProgramGroupFolder(int column, bool common)
+{
+    return ShellFolder(common ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + L"\\" +
+           WideOf(ProductName(kInstalledProduct, kDisplayName, column));
+}
+
+std::wstring DesktopShortcutPath(int product, int column, bool common)
+{
+    return ShellFolder(common ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY) + L"\\" +
+           WideOf(ProductName(product, kShortcutName, column)) + L".lnk";
+}
 
 std::set<std::string> SystemSnapshot()
 {
@@ -98,6 +124,8 @@ std::set<std::string> SystemSnapshot()
     AddRegistryTree(&lines, HKEY_CURRENT_USER, "HKCU", kInstalledAppsList);
     AddFiles(&lines, ShellFolder(CSIDL_PROGRAMS), "Programs");
     AddFiles(&lines, ShellFolder(CSIDL_DESKTOPDIRECTORY), "Desktop");
+    AddFiles(&lines, ShellFolder(CSIDL_COMMON_PROGRAMS), "Common Programs");
+    AddFiles(&lines, ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), "Common Desktop");
     return lines;
 }
 
@@ -195,13 +223,13 @@ void ExpectSettings_(const char *file, int line, const std::string &folder, char
 void ExpectProgramGroup_(const char *file, int line, const std::string &folder, int column)
 {
     CallerLine caller(file, line);
-    DWORD group = GetFileAttributesA(GroupFolder(column).c_str());
+    DWORD group = GetFileAttributesW(ProgramGroupFolder(column).c_str());
     ASSERT_TRUE(group != INVALID_FILE_ATTRIBUTES && (group & FILE_ATTRIBUTE_DIRECTORY))
-        << "no program group " << GroupFolder(column);
-    ExpectShortcut(GroupShortcut(column, kShortcutName),
+        << "no program group " << NarrowOf(ProgramGroupFolder(column), CP_UTF8);
+    ExpectShortcut(GroupShortcut(column, kShortcutName, true),
                    folder + "\\" + ProductName(kInstalledProduct, kExecutableFile, column),
                    ProductName(kInstalledProduct, kShortcutName, column));
-    ExpectShortcut(GroupShortcut(column, kUninstallName),
+    ExpectShortcut(GroupShortcut(column, kUninstallName, true),
                    folder + "\\" + ProductName(kInstalledProduct, kUninstallerFile, column),
                    ProductName(kInstalledProduct, kUninstallName, column));
 }
@@ -222,7 +250,7 @@ void ExpectDesktopShortcuts_(const char *file, int line, const std::string &fold
 {
     CallerLine caller(file, line);
     for (int product : kDesktopProducts)
-        ExpectShortcut(DesktopShortcut(product, column),
+        ExpectShortcut(DesktopShortcutPath(product, column),
                        folder + "\\" + ProductName(product, kExecutableFile, column),
                        ProductName(product, kShortcutName, column));
 }
@@ -230,14 +258,27 @@ void ExpectDesktopShortcuts_(const char *file, int line, const std::string &fold
 void ExpectNoDesktopShortcuts_(const char *file, int line, int column)
 {
     CallerLine caller(file, line);
+    for (bool common : {true, false})
+        for (int product : kDesktopProducts)
+            EXPECT_FALSE(WideFileExists(DesktopShortcutPath(product, column, common)))
+                << NarrowOf(DesktopShortcutPath(product, column, common), CP_UTF8);
+}
+
+void ExpectNoUserShortcuts_(const char *file, int line, int column)
+{
+    CallerLine caller(file, line);
+    EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, false))) << NarrowOf(ProgramGroupFolder(column, false), CP_UTF8);
     for (int product : kDesktopProducts)
-        EXPECT_FALSE(FileExists(DesktopShortcut(product, column))) << DesktopShortcut(product, column);
+        EXPECT_FALSE(WideFileExists(DesktopShortcutPath(product, column, false)))
+            << NarrowOf(DesktopShortcutPath(product, column, false), CP_UTF8);
 }
 
 void ExpectNoShortcuts_(const char *file, int line, int column)
 {
     CallerLine caller(file, line);
-    EXPECT_FALSE(FileExists(GroupFolder(column))) << GroupFolder(column);
+    for (bool common : {true, false})
+        EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, common)))
+            << NarrowOf(ProgramGroupFolder(column, common), CP_UTF8);
     ExpectNoDesktopShortcuts(column);
 }
 
@@ -287,11 +328,8 @@ bool RegistrationWritten()
 
 void RemoveShellItems(int column)
 {
-    for (int field : {kShortcutName, kUninstallName})
-        DeleteFileA(GroupShortcut(column, field).c_str());
-    RemoveDirectoryA(GroupFolder(column).c_str());
-    for (int product : kDesktopProducts)
-        DeleteFileA(DesktopShortcut(product, column).c_str());
+    RemoveShortcutsIn(column, true);
+    RemoveShortcutsIn(column, false);
     RemoveRegistration(false);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
     RegDeleteKeyA(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY);
@@ -311,10 +349,10 @@ void CopyShortcuts(int column, const std::string &destination)
 {
     CreateDirectoryA(destination.c_str(), nullptr);
     for (int field : {kShortcutName, kUninstallName})
-        CopyShortcut(GroupShortcut(column, field), destination,
+        CopyShortcut(GroupShortcut(column, field, true), destination,
                      std::string("group-") + ProductName(kInstalledProduct, field, column) + ".lnk");
     for (int product : kDesktopProducts)
-        CopyShortcut(DesktopShortcut(product, column), destination,
+        CopyShortcut(DesktopShortcutPath(product, column), destination,
                      std::string("desktop-") + ProductName(product, kShortcutName, column) + ".lnk");
 }
 

@@ -109,17 +109,28 @@ protected:
             SetWindowLongPtrA(progress, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordProgress)));
         ASSERT_TRUE(MakeTestFolder(folder_, "install"));
         strcpy(gInstallFolder, folder_.c_str());
-        char programs[MAX_PATH];
-        SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
-        group_ = std::string(programs) + "\\Tovra Smart Editor";
+        // Wine's root can write the machine's registry: an install is for every user.
+        group_ = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Tovra Smart Editor";
+        userGroup_ = ShellFolder(CSIDL_PROGRAMS) + "\\Tovra Smart Editor";
     }
     void TearDown() override
     {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY);
+        RegDeleteKeyA(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY);
         DestroyWindow(gMainWindow);
         gMainWindow = nullptr;
         RemoveTestFolder(folder_);
         RemoveTestFolder(group_);
+        RemoveTestFolder(userGroup_);
+        for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
+            for (const char *name : {"Tovra Smart Editor.lnk", "Vardel Notes.lnk"})
+                DeleteFileA((ShellFolder(csidl) + "\\" + name).c_str());
+    }
+    static std::string ShellFolder(int csidl)
+    {
+        char path[MAX_PATH] = "";
+        SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+        return path;
     }
 
     std::string PathOf(const char *name) const { return folder_ + "\\" + name; }
@@ -182,7 +193,7 @@ protected:
         return false;
     }
 
-    std::string folder_, group_;
+    std::string folder_, group_, userGroup_;
 };
 // Reports a failure at the test's line as well as its own.
 #define ExpectFilesAsBefore(...) ExpectFilesAsBefore_(__FILE__, __LINE__, __VA_ARGS__)
@@ -549,6 +560,35 @@ TEST_F(InstallRunTest, EveryProgramFileAndNoDataFileGetsTheProgramAccessList)
         EXPECT_EQ(nt ? expected : std::set<std::string>(), protectedFiles);
         EXPECT_EQ(protectedFiles.size(), gSecurityCalls.size());
     }
+}
+
+// Whom the install is for, decided at the start of the run, is where both the links and
+// the installed-apps entry go. An install for this user keeps to the user's folders and
+// key; a reinstall for every user takes them back, so there is one set and one entry.
+TEST_F(InstallRunTest, TheLinksAndTheEntryFollowWhomTheInstallIsFor)
+{
+    EXPECT_EQ(kForEveryUser, DecideInstallScope()) << "Wine's root can write the machine's list";
+    gDesktopIconFlag = 1;
+    const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY), common = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    ASSERT_EQ(1, InstallRunFor(kForThisUser));
+    EXPECT_EQ(PathOf("TVREdit.exe"), ReadShortcut(userGroup_ + "\\Tovra Smart Editor.lnk").target);
+    EXPECT_EQ(PathOf("Vardel.exe"), ReadShortcut(desktop + "\\Vardel Notes.lnk").target);
+    EXPECT_FALSE(FileExists(group_));
+    EXPECT_FALSE(FileExists(common + "\\Vardel Notes.lnk"));
+    EXPECT_EQ(folder_, RegistryText(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY, "InstallLocation"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY));
+    std::vector<std::string> lines = RecordLines(folder_);
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "key\tHKCU\t" TOVRA_UNINSTALL_KEY));
+
+    ASSERT_EQ(1, InstallRunFor(kForEveryUser));
+    EXPECT_EQ(PathOf("TVREdit.exe"), ReadShortcut(group_ + "\\Tovra Smart Editor.lnk").target);
+    EXPECT_EQ(PathOf("Vardel.exe"), ReadShortcut(common + "\\Vardel Notes.lnk").target);
+    EXPECT_FALSE(FileExists(userGroup_));
+    EXPECT_FALSE(FileExists(desktop + "\\Vardel Notes.lnk"));
+    EXPECT_FALSE(FileExists(desktop + "\\Tovra Smart Editor.lnk"));
+    EXPECT_EQ(folder_, InstalledAppsText("InstallLocation"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY));
+    EXPECT_TRUE(gRecordedMessages.empty());
 }
 
 TEST_F(InstallRunTest, RegistersOnlyWithTheVersion6Flag)

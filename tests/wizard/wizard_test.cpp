@@ -629,18 +629,6 @@ TEST_F(WizardPagesTest, TheClosedLanguageBoxShowsItsChineseWhole)
                        << " and items of " << SendMessageA(box, CB_GETITEMHEIGHT, 0, 0);
 }
 
-TEST(SystemChineseVariant, NeedsADoubleByteCodePageAndTheChineseLanguage)
-{
-    EXPECT_EQ(1, ChineseVariantOf(1, 0x0804));
-    EXPECT_EQ(2, ChineseVariantOf(1, 0x0404));
-    EXPECT_EQ(2, ChineseVariantOf(1, 0x0C04));
-    EXPECT_EQ(1, ChineseVariantOf(1, 0x1004));
-    EXPECT_EQ(2, ChineseVariantOf(1, 0x1404));
-    EXPECT_EQ(0, ChineseVariantOf(0, 0x0804));
-    EXPECT_EQ(0, ChineseVariantOf(1, 0x0411));
-    EXPECT_EQ(0, ChineseVariantOf(1, 0x0412));
-}
-
 // The real program, started beside this test executable.
 class SetupProgramTest : public ::testing::Test {
 protected:
