@@ -151,8 +151,8 @@ int WriteNewCopy(const char *path, const void *data, unsigned long length, DWORD
 
 int WriteNewCopyW(const WCHAR *path, const void *data, unsigned long length, DWORD attributes)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     DWORD error = FinishNewCopy(file, WriteWhole(file, data, length));

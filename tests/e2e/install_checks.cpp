@@ -267,7 +267,8 @@ void ExpectNoDesktopShortcuts_(const char *file, int line, int column)
 void ExpectNoUserShortcuts_(const char *file, int line, int column)
 {
     CallerLine caller(file, line);
-    EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, false))) << NarrowOf(ProgramGroupFolder(column, false), CP_UTF8);
+    EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, false)))
+        << NarrowOf(ProgramGroupFolder(column, false), CP_UTF8);
     for (int product : kDesktopProducts)
         EXPECT_FALSE(WideFileExists(DesktopShortcutPath(product, column, false)))
             << NarrowOf(DesktopShortcutPath(product, column, false), CP_UTF8);

@@ -68,7 +68,8 @@ protected:
         ReplaceAll(&record, NarrowOf(ProgramGroupFolder(column_), CP_UTF8),
                    NarrowOf(ProgramGroupFolder(column_, false), CP_UTF8));
         for (int product : kDesktopProducts) {
-            const std::wstring common = DesktopShortcutPath(product, column_), own = DesktopShortcutPath(product, column_, false);
+            const std::wstring common = DesktopShortcutPath(product, column_);
+            const std::wstring own = DesktopShortcutPath(product, column_, false);
             ASSERT_TRUE(MoveFileW(common.c_str(), own.c_str()));
             ReplaceAll(&record, NarrowOf(common, CP_UTF8), NarrowOf(own, CP_UTF8));
         }

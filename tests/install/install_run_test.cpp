@@ -569,7 +569,8 @@ TEST_F(InstallRunTest, TheLinksAndTheEntryFollowWhomTheInstallIsFor)
 {
     EXPECT_EQ(kForEveryUser, DecideInstallScope()) << "Wine's root can write the machine's list";
     gDesktopIconFlag = 1;
-    const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY), common = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    const std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+    const std::string common = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
     ASSERT_EQ(1, InstallRunFor(kForThisUser));
     EXPECT_EQ(PathOf("TVREdit.exe"), ReadShortcut(userGroup_ + "\\Tovra Smart Editor.lnk").target);
     EXPECT_EQ(PathOf("Vardel.exe"), ReadShortcut(desktop + "\\Vardel Notes.lnk").target);

@@ -256,10 +256,11 @@ protected:
         GetTempPathW(MAX_PATH, temporary);
         chineseProfile_ = std::wstring(temporary) + L"张伟-" + std::to_wstring(GetCurrentProcessId());
         chinesePrograms_ = chineseProfile_ + L"\\Programs";
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_READ | KEY_SET_VALUE, &folders_));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_READ | KEY_SET_VALUE, &folders_));
         DWORD size = sizeof saved_;
-        hadValue_ = RegQueryValueExW(folders_, L"Programs", nullptr, nullptr, reinterpret_cast<BYTE *>(saved_), &size) ==
-                    ERROR_SUCCESS;
+        hadValue_ = RegQueryValueExW(folders_, L"Programs", nullptr, nullptr, reinterpret_cast<BYTE *>(saved_),
+                                     &size) == ERROR_SUCCESS;
         SetProgramsFolder(chinesePrograms_);
         ASSERT_TRUE(CreateDirectoryW(chineseProfile_.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW(chinesePrograms_.c_str(), nullptr));
@@ -272,8 +273,8 @@ protected:
         else
             RegDeleteValueW(folders_, L"Programs");
         RegCloseKey(folders_);
-        for (const std::wstring &link : {chineseGroup_ + L"\\Tovra Smart Editor.lnk", chineseGroup_ + L"\\Tovra Smart Editor UnInstall.lnk"})
-            DeleteFileW(link.c_str());
+        for (const wchar_t *name : {L"\\Tovra Smart Editor.lnk", L"\\Tovra Smart Editor UnInstall.lnk"})
+            DeleteFileW((chineseGroup_ + name).c_str());
         for (const std::wstring &folder : {chineseGroup_, chinesePrograms_, chineseProfile_})
             RemoveDirectoryW(folder.c_str());
         ShortcutsTest::TearDown();
