@@ -13,7 +13,7 @@
 #include "install/manifest.h"
 #include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
-#include "scenario.h"
+#include "uninstall_scenario.h"
 #include "support/caller_line.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
@@ -29,35 +29,8 @@ void ReplaceAll(std::string *text, const std::string &from, const std::string &t
         text->replace(at, from.size(), to);
 }
 
-class PerMachineScenario : public SetupScenario {
+class PerMachineScenario : public UninstallScenario {
 protected:
-    void TearDown() override
-    {
-        EndSetup(&uninstaller_);
-        SetupScenario::TearDown();
-    }
-    void Install(const std::string &folder)
-    {
-        StartWizard();
-        StartInstallInto(folder);
-        FinishSuccessfulInstall(IDCANCEL);
-        ExpectExitCode(0);
-        EndSetup(&setup_);
-    }
-    // The entry's quiet uninstall command, started and waited for as a package manager
-    // does: its exit code, -1 when it has not ended in time.
-    int QuietUninstall()
-    {
-        std::string line = InstalledAppsText("QuietUninstallString");
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &uninstaller_.info)) {
-            ADD_FAILURE() << "cannot start " << line << " (error " << GetLastError() << ")";
-            return -1;
-        }
-        return WaitForExit(&uninstaller_, kInstallWait);
-    }
     // What an install into folder for this user would have left: the links in the user's
     // folders, the entry under HKEY_CURRENT_USER and a record that lists them there.
     void MakeItAnInstallForThisUser_(const char *file, int line, const std::string &folder)
@@ -98,8 +71,6 @@ protected:
         EXPECT_EQ(folder, InstalledAppsText("InstallLocation"));
         EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, TOVRA_UNINSTALL_KEY)) << "a second entry, the user's";
     }
-
-    SetupProcess uninstaller_;
 };
 #define ExpectForEveryUser(...) ExpectForEveryUser_(__FILE__, __LINE__, __VA_ARGS__)
 
@@ -110,7 +81,7 @@ TEST_F(PerMachineScenario, LinksGoToTheCommonFoldersAndTheQuietUninstallTakesThe
     Install(folder);
     ExpectForEveryUser(folder);
 
-    EXPECT_EQ(0, QuietUninstall()) << "everything taken back";
+    EXPECT_EQ(kAllTakenBack, UninstallQuietly(InstalledAppsText("QuietUninstallString")));
     EXPECT_FALSE(FileExists(folder));
     const std::set<std::string> after = SystemSnapshot();
     EXPECT_TRUE(before == after) << SnapshotDifference(before, after);
@@ -125,7 +96,7 @@ TEST_F(PerMachineScenario, AReinstallOverAnInstallForOneUserLeavesOneSetOfLinksA
 
     Install(folder);
     ExpectForEveryUser(folder);
-    EXPECT_EQ(0, QuietUninstall()) << "everything taken back";
+    EXPECT_EQ(kAllTakenBack, UninstallQuietly(InstalledAppsText("QuietUninstallString")));
     const std::set<std::string> after = SystemSnapshot();
     EXPECT_TRUE(before == after) << SnapshotDifference(before, after);
 }
