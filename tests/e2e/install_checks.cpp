@@ -36,30 +36,25 @@ std::wstring ShellFolder(int csidl)
 
 std::wstring GroupShortcut(int column, int field, bool common)
 {
-    return ProgramGroupFolder(column, common) + L"\\" + WideOf(ProductName(kInstalledProduct, field, column)) + L".lnk";
+    return ProgramGroupFolder(column, common) + L"\\" + Wide(ProductName(kInstalledProduct, field, column)) + L".lnk";
 }
 
 void ExpectShortcut(const std::wstring &link, const std::string &target, const std::string &description)
 {
-    SCOPED_TRACE("shortcut " + NarrowOf(link, CP_UTF8));
+    SCOPED_TRACE("shortcut " + Utf8(link));
     LinkFieldsW fields = ReadShortcutW(link);
     ASSERT_TRUE(fields.loaded) << "the shortcut is missing or unreadable";
-    EXPECT_EQ(WideOf(target), fields.target);
-    EXPECT_EQ(WideOf(description), fields.description);
-    EXPECT_EQ(WideOf(target.substr(0, target.rfind('\\'))), fields.workingFolder);
-    EXPECT_EQ(WideOf(target), fields.iconPath);
+    EXPECT_EQ(Wide(target), fields.target);
+    EXPECT_EQ(Wide(description), fields.description);
+    EXPECT_EQ(Wide(target.substr(0, target.rfind('\\'))), fields.workingFolder);
+    EXPECT_EQ(Wide(target), fields.iconPath);
     EXPECT_EQ(0, fields.iconIndex);
-}
-
-bool WideFileExists(const std::wstring &path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void CopyShortcut(const std::wstring &link, const std::string &destination, const std::string &name)
 {
-    if (WideFileExists(link))
-        CopyFileW(link.c_str(), WideOf(destination + "\\" + name).c_str(), FALSE);
+    if (WideExists(link))
+        CopyFileW(link.c_str(), Wide(destination + "\\" + name).c_str(), FALSE);
 }
 
 const char kInstalledAppsList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -75,9 +70,9 @@ void AddFiles(std::set<std::string> *lines, const std::wstring &folder, const st
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..")
             continue;
-        lines->insert("file " + shown + "\\" + NarrowOf(name, CP_UTF8));
+        lines->insert("file " + shown + "\\" + Utf8(name));
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFiles(lines, folder + L"\\" + name, shown + "\\" + NarrowOf(name, CP_UTF8));
+            AddFiles(lines, folder + L"\\" + name, shown + "\\" + Utf8(name));
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -102,13 +97,13 @@ const int kDesktopProducts[2] = {kProductNotes, kInstalledProduct};
 std::wstring ProgramGroupFolder(int column, bool common)
 {
     return ShellFolder(common ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS) + L"\\" +
-           WideOf(ProductName(kInstalledProduct, kDisplayName, column));
+           Wide(ProductName(kInstalledProduct, kDisplayName, column));
 }
 
 std::wstring DesktopShortcutPath(int product, int column, bool common)
 {
     return ShellFolder(common ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY) + L"\\" +
-           WideOf(ProductName(product, kShortcutName, column)) + L".lnk";
+           Wide(ProductName(product, kShortcutName, column)) + L".lnk";
 }
 
 std::set<std::string> SystemSnapshot()
@@ -225,7 +220,7 @@ void ExpectProgramGroup_(const char *file, int line, const std::string &folder, 
     CallerLine caller(file, line);
     DWORD group = GetFileAttributesW(ProgramGroupFolder(column).c_str());
     ASSERT_TRUE(group != INVALID_FILE_ATTRIBUTES && (group & FILE_ATTRIBUTE_DIRECTORY))
-        << "no program group " << NarrowOf(ProgramGroupFolder(column), CP_UTF8);
+        << "no program group " << Utf8(ProgramGroupFolder(column));
     ExpectShortcut(GroupShortcut(column, kShortcutName, true),
                    folder + "\\" + ProductName(kInstalledProduct, kExecutableFile, column),
                    ProductName(kInstalledProduct, kShortcutName, column));
@@ -260,26 +255,26 @@ void ExpectNoDesktopShortcuts_(const char *file, int line, int column)
     CallerLine caller(file, line);
     for (bool common : {true, false})
         for (int product : kDesktopProducts)
-            EXPECT_FALSE(WideFileExists(DesktopShortcutPath(product, column, common)))
-                << NarrowOf(DesktopShortcutPath(product, column, common), CP_UTF8);
+            EXPECT_FALSE(WideExists(DesktopShortcutPath(product, column, common)))
+                << Utf8(DesktopShortcutPath(product, column, common));
 }
 
 void ExpectNoUserShortcuts_(const char *file, int line, int column)
 {
     CallerLine caller(file, line);
-    EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, false)))
-        << NarrowOf(ProgramGroupFolder(column, false), CP_UTF8);
+    EXPECT_FALSE(WideExists(ProgramGroupFolder(column, false)))
+        << Utf8(ProgramGroupFolder(column, false));
     for (int product : kDesktopProducts)
-        EXPECT_FALSE(WideFileExists(DesktopShortcutPath(product, column, false)))
-            << NarrowOf(DesktopShortcutPath(product, column, false), CP_UTF8);
+        EXPECT_FALSE(WideExists(DesktopShortcutPath(product, column, false)))
+            << Utf8(DesktopShortcutPath(product, column, false));
 }
 
 void ExpectNoShortcuts_(const char *file, int line, int column)
 {
     CallerLine caller(file, line);
     for (bool common : {true, false})
-        EXPECT_FALSE(WideFileExists(ProgramGroupFolder(column, common)))
-            << NarrowOf(ProgramGroupFolder(column, common), CP_UTF8);
+        EXPECT_FALSE(WideExists(ProgramGroupFolder(column, common)))
+            << Utf8(ProgramGroupFolder(column, common));
     ExpectNoDesktopShortcuts(column);
 }
 

@@ -38,13 +38,13 @@ protected:
         CallerLine caller(file, line);
         std::string record = ReadWholeFile(folder + "\\" TOVRA_INSTALL_RECORD_NAME);
         ASSERT_TRUE(MoveFileW(ProgramGroupFolder(column_).c_str(), ProgramGroupFolder(column_, false).c_str()));
-        ReplaceAll(&record, NarrowOf(ProgramGroupFolder(column_), CP_UTF8),
-                   NarrowOf(ProgramGroupFolder(column_, false), CP_UTF8));
+        ReplaceAll(&record, Utf8(ProgramGroupFolder(column_)),
+                   Utf8(ProgramGroupFolder(column_, false)));
         for (int product : kDesktopProducts) {
             const std::wstring common = DesktopShortcutPath(product, column_);
             const std::wstring own = DesktopShortcutPath(product, column_, false);
             ASSERT_TRUE(MoveFileW(common.c_str(), own.c_str()));
-            ReplaceAll(&record, NarrowOf(common, CP_UTF8), NarrowOf(own, CP_UTF8));
+            ReplaceAll(&record, Utf8(common), Utf8(own));
         }
         ReplaceAll(&record, "key\tHKLM\t" TOVRA_UNINSTALL_KEY, "key\tHKCU\t" TOVRA_UNINSTALL_KEY);
         ASSERT_TRUE(WriteWholeFile(folder + "\\" TOVRA_INSTALL_RECORD_NAME, record));
@@ -59,7 +59,7 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, copied);
         ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, TOVRA_UNINSTALL_KEY));
         ASSERT_TRUE(ReadShortcutW(ProgramGroupFolder(column_, false) + L"\\" +
-                                  WideOf(ProductName(kInstalledProduct, kShortcutName, column_)) + L".lnk")
+                                  Wide(ProductName(kInstalledProduct, kShortcutName, column_)) + L".lnk")
                         .loaded);
     }
     void ExpectForEveryUser_(const char *file, int line, const std::string &folder)

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "wide_paths.h"
+
 struct LinkFieldsW {
     bool loaded = false;
     std::wstring target, description, workingFolder, iconPath;
@@ -54,30 +56,25 @@ inline LinkFieldsW ReadShortcutW(const std::wstring &linkPath)
     return fields;
 }
 
-inline std::wstring WideOf(const std::string &text, UINT codePage = CP_ACP)
-{
-    WCHAR wide[1024] = L"";
-    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide, 1024);
-    return wide;
-}
-
-inline std::string NarrowOf(const std::wstring &text, UINT codePage = CP_ACP)
+// Wide text in the system's code page; what it can't spell comes out as "?", which no
+// expected text holds.
+inline std::string InCodePage(const std::wstring &text)
 {
     char narrow[2048] = "";
-    WideCharToMultiByte(codePage, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
     return narrow;
 }
 
 // The link at a path in the system's code page, its fields in that code page.
 inline LinkFields ReadShortcut(const std::string &linkPath)
 {
-    LinkFieldsW wide = ReadShortcutW(WideOf(linkPath));
+    LinkFieldsW wide = ReadShortcutW(Wide(linkPath));
     LinkFields fields;
     fields.loaded = wide.loaded;
-    fields.target = NarrowOf(wide.target);
-    fields.description = NarrowOf(wide.description);
-    fields.workingFolder = NarrowOf(wide.workingFolder);
-    fields.iconPath = NarrowOf(wide.iconPath);
+    fields.target = InCodePage(wide.target);
+    fields.description = InCodePage(wide.description);
+    fields.workingFolder = InCodePage(wide.workingFolder);
+    fields.iconPath = InCodePage(wide.iconPath);
     fields.iconIndex = wide.iconIndex;
     return fields;
 }

@@ -3,15 +3,15 @@
 #include <string.h>
 #include <string>
 
-#include "foundation/wide_text.h"
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/shortcuts.h"
-#include "wizard/made_items.h"
 #include "message_recorder.h"
 #include "shortcut_reader.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
+#include "wide_paths.h"
+#include "wizard/made_items.h"
 #include "wizard/wizard_state.h"
 
 namespace {
@@ -42,12 +42,12 @@ protected:
     {
         WCHAR path[MAX_PATH] = L"";
         EXPECT_EQ(1, ShellFolderLookup(path, kind)) << kind;
-        return NarrowOf(path);
+        return InCodePage(path);
     }
     static bool Listed(const std::string &kind, const std::wstring &path)
     {
         for (int i = 0; i < MadeItemCount(); ++i)
-            if (MadeItem(i) == kind + "\t" + NarrowOf(path, CP_UTF8))
+            if (MadeItem(i) == kind + "\t" + Utf8(path))
                 return true;
         return false;
     }
@@ -212,7 +212,7 @@ TEST_F(ShortcutsTest, Version3FoldersStandUnderTheWindowsFolder)
     WCHAR path[MAX_PATH];
     EXPECT_EQ(0, ShellFolderLookup(path, kCommonProgramsFolder));
     ASSERT_EQ(1, LinkFolderLookup(path, kProgramsPlace, kForEveryUser));
-    EXPECT_EQ(Folder(kProgramsFolder), NarrowOf(path));
+    EXPECT_EQ(Folder(kProgramsFolder), InCodePage(path));
 
     gNtFlag = 0;
     EXPECT_EQ(std::string(windows) + "\\start menu\\programs", Folder(kProgramsFolder));
@@ -240,8 +240,8 @@ TEST_F(ShortcutsTest, AnInstallForEveryUserLinksInTheCommonFolders)
     EXPECT_EQ(install_ + "\\Vardel.exe", notes.target);
     EXPECT_FALSE(FileExists(programs_ + "\\" + group_));
     EXPECT_FALSE(FileExists(Folder(kDesktopFolder) + "\\" + name + ".lnk"));
-    EXPECT_TRUE(Listed("folder", WideOf(commonGroup)));
-    EXPECT_TRUE(Listed("shortcut", WideOf(commonLink)));
+    EXPECT_TRUE(Listed("folder", Wide(commonGroup)));
+    EXPECT_TRUE(Listed("shortcut", Wide(commonLink)));
     EXPECT_TRUE(gRecordedMessages.empty());
 }
 
@@ -273,10 +273,7 @@ protected:
         else
             RegDeleteValueW(folders_, L"Programs");
         RegCloseKey(folders_);
-        for (const wchar_t *name : {L"\\Tovra Smart Editor.lnk", L"\\Tovra Smart Editor UnInstall.lnk"})
-            DeleteFileW((chineseGroup_ + name).c_str());
-        for (const std::wstring &folder : {chineseGroup_, chinesePrograms_, chineseProfile_})
-            RemoveDirectoryW(folder.c_str());
+        RemoveWideFolder(chineseProfile_);
         ShortcutsTest::TearDown();
     }
     void SetProgramsFolder(const std::wstring &path)
@@ -306,9 +303,9 @@ TEST_F(ChineseProfileTest, TheGroupIsMadeAndRecordedWhereTheShellSaysAndReadsBac
 
     LinkFieldsW editor = ReadShortcutW(chineseGroup_ + L"\\Tovra Smart Editor.lnk");
     ASSERT_TRUE(editor.loaded);
-    EXPECT_EQ(WideOf(install_ + "\\TVREdit.exe"), editor.target);
+    EXPECT_EQ(Wide(install_ + "\\TVREdit.exe"), editor.target);
     EXPECT_EQ(L"Tovra Smart Editor", editor.description);
-    EXPECT_EQ(WideOf(install_), editor.workingFolder);
+    EXPECT_EQ(Wide(install_), editor.workingFolder);
     EXPECT_TRUE(ReadShortcutW(chineseGroup_ + L"\\Tovra Smart Editor UnInstall.lnk").loaded);
     EXPECT_TRUE(Listed("folder", chineseGroup_));
     EXPECT_TRUE(Listed("shortcut", chineseGroup_ + L"\\Tovra Smart Editor.lnk"));
