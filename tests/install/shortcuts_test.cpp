@@ -221,30 +221,6 @@ TEST_F(ShortcutsTest, Version3FoldersStandUnderTheWindowsFolder)
     gNtFlag = 1;
 }
 
-// An install for every user makes its group and desktop links in the common folders, and
-// none in the user's.
-TEST_F(ShortcutsTest, AnInstallForEveryUserLinksInTheCommonFolders)
-{
-    gInstallScope = kForEveryUser;
-    const std::string commonGroup = Folder(kCommonProgramsFolder) + "\\" + group_;
-    const std::string name = "Tovra Test Desktop " + std::to_string(GetCurrentProcessId());
-    const std::string commonLink = Folder(kCommonDesktopFolder) + "\\" + name + ".lnk";
-    const ShortcutEntry entries[] = {{"Editor", "TVREdit.exe"}, {nullptr, nullptr}};
-    EXPECT_EQ(1, MakeProgramGroup(group_.c_str(), entries));
-    MakeDesktopShortcut("Vardel.exe", name.c_str());
-    LinkFields editor = ReadShortcut(commonGroup + "\\Editor.lnk"), notes = ReadShortcut(commonLink);
-    RemoveTestFolder(commonGroup);
-    DeleteFileA(commonLink.c_str());
-
-    EXPECT_EQ(install_ + "\\TVREdit.exe", editor.target);
-    EXPECT_EQ(install_ + "\\Vardel.exe", notes.target);
-    EXPECT_FALSE(FileExists(programs_ + "\\" + group_));
-    EXPECT_FALSE(FileExists(Folder(kDesktopFolder) + "\\" + name + ".lnk"));
-    EXPECT_TRUE(Listed("folder", Wide(commonGroup)));
-    EXPECT_TRUE(Listed("shortcut", Wide(commonLink)));
-    EXPECT_TRUE(gRecordedMessages.empty());
-}
-
 // The user's Programs folder, as the shell names it, under a profile named in Chinese.
 class ChineseProfileTest : public ShortcutsTest {
 protected:
