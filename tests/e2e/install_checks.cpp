@@ -10,6 +10,7 @@
 #include "install/payload_limits.h"
 #include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
+#include "temporary_watch.h"
 #include "support/caller_line.h"
 #include "support/expected_registration.h"
 #include "support/file_reading.h"
@@ -352,27 +353,10 @@ void CopyShortcuts(int column, const std::string &destination)
                      std::string("desktop-") + ProductName(product, kShortcutName, column) + ".lnk");
 }
 
-static std::string TemporaryFolder()
-{
-    char temporary[MAX_PATH] = "";
-    DWORD length = GetTempPathA(MAX_PATH, temporary);
-    return length > 0 && length < MAX_PATH ? temporary : "";
-}
-
 std::vector<std::string> SpeechPackageFolders()
 {
-    std::vector<std::string> folders;
-    const std::string temporary = TemporaryFolder();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((temporary + "TovraSpeech-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return folders;
-    do
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            folders.push_back(temporary + found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return folders;
+    const std::set<std::string> folders = TemporaryFoldersOf("TovraSpeech-*");
+    return std::vector<std::string>(folders.begin(), folders.end());
 }
 
 std::string OldSpeechPackagePath()

@@ -306,6 +306,59 @@ bool WaitForPage(const SetupProcess &setup, int page)
     return false;
 }
 
+StartedProcesses::StartedProcesses(HANDLE process)
+    : job_(CreateJobObjectA(nullptr, nullptr)), port_(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1)),
+      program_(GetProcessId(process))
+{
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = {job_, port_};
+    if (!job_ || !port_ ||
+        !SetInformationJobObject(job_, JobObjectAssociateCompletionPortInformation, &association, sizeof association) ||
+        !AssignProcessToJobObject(job_, process))
+        fprintf(stderr, "e2e: the processes the program starts can't be followed (error %lu)\n", GetLastError());
+}
+
+StartedProcesses::~StartedProcesses()
+{
+    if (job_) {
+        TerminateJobObject(job_, 99);
+        CloseHandle(job_);
+    }
+    if (port_)
+        CloseHandle(port_);
+}
+
+DWORD StartedProcesses::Next(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    DWORD message = 0, elapsed = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED detail = nullptr;
+    while ((elapsed = GetTickCount() - start) < milliseconds &&
+           GetQueuedCompletionStatus(port_, &message, &key, &detail, milliseconds - elapsed)) {
+        DWORD process = DWORD(reinterpret_cast<ULONG_PTR>(detail));
+        if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO)
+            return 0;
+        if (message == JOB_OBJECT_MSG_NEW_PROCESS && process != program_)
+            return process;
+    }
+    return 0;
+}
+
+std::vector<std::string> StartedProcesses::Wait(DWORD milliseconds)
+{
+    std::vector<std::string> names;
+    const DWORD start = GetTickCount(), wait = ScaledWait(milliseconds);
+    DWORD elapsed = 0, process = 0;
+    while ((elapsed = GetTickCount() - start) < wait && (process = Next(wait - elapsed)) != 0) {
+        std::string name;
+        for (const auto &child : ChildrenOf(program_))
+            if (child.first == process)
+                name = child.second;
+        names.push_back(name);
+    }
+    return names;
+}
+
 bool MessageShown(const SetupProcess &setup)
 {
     return FindShownWindowOf(setup.info.dwProcessId, kMessageCaption) != nullptr;

@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/window_finding.h"
 #include "wizard/resource.h"
@@ -35,6 +36,25 @@ std::map<DWORD, std::string> ChildrenOf(DWORD process);
 bool IsInstaller(const std::string &program);
 // Stops process and what it started.
 void StopProcessTree(DWORD process);
+
+// The processes a program starts from now on, each reported by the system as it starts,
+// however soon it ends (a job with a completion port: polling for children misses a
+// process that lives a moment). The ones still running when it goes are stopped.
+class StartedProcesses {
+public:
+    explicit StartedProcesses(HANDLE process);
+    ~StartedProcesses();
+    // The next process started, by its identifier, within milliseconds (not scaled); 0
+    // when none was, or when all have ended.
+    DWORD Next(DWORD milliseconds);
+    // The program names of the processes started until all have ended or milliseconds
+    // have passed; a name is empty when the process ended before it could be read.
+    std::vector<std::string> Wait(DWORD milliseconds);
+
+private:
+    HANDLE job_, port_;
+    DWORD program_;
+};
 
 // Starts the program with currentFolder as its current folder (none: the driver's) and
 // waits until its wizard is on screen.

@@ -100,8 +100,9 @@ private:
 class SpeechModuleScenario : public SetupScenario {
 protected:
     // One install into folder whose speech-module offer is accepted while the attack
-    // runs. Gives the package the installer was started on, after checking it.
-    std::string InstallAndAcceptTheSpeechModule(const std::string &folder)
+    // runs. Gives the package the wizard wrote, after checking it: the one the installer
+    // was started on, or (installerRan false) one refused and taken away again.
+    std::string InstallAndAcceptTheSpeechModule(const std::string &folder, bool *installerRan)
     {
         // A second run finds the first run's registration; the checks start from it.
         const ClassesBefore before = NoteClasses();
@@ -122,24 +123,27 @@ protected:
         HANDLE installerProcess = nullptr;
         ULONGLONG installerStarted = 0;
         PackageAttack attack(setup_.info.hProcess);
+        StartedProcesses starting(setup_.info.hProcess);
         EXPECT_TRUE(ClickAnswer(speech, IDOK));
-        // The wizard waits for the installer to start, not to finish; the installer is
-        // found among its children (Wine's desktop process may be one too), or the wizard
-        // ends without one.
+        // The wizard waits for the installer to start, not to finish. The system reports
+        // each process the wizard starts as it starts, however soon it ends; the installer
+        // is the one named so (Wine's desktop process may be started too), or the wizard
+        // ends without one, or tells that it could not start one.
         std::set<std::string> started;
         WaitUntil(
             [&] {
-                bool ended = WaitForSingleObject(setup_.info.hProcess, 0) == WAIT_OBJECT_0;
-                for (const auto &child : ChildrenOf(setup_.info.dwProcessId)) {
-                    started.insert(child.second);
-                    if (IsInstaller(child.second) && !installer) {
-                        installer = child.first;
+                for (DWORD process; !installer && (process = starting.Next(10)) != 0;) {
+                    const std::map<DWORD, std::string> children = ChildrenOf(setup_.info.dwProcessId);
+                    auto child = children.find(process);
+                    started.insert(child != children.end() ? child->second : "?");
+                    if (child != children.end() && IsInstaller(child->second)) {
+                        installer = process;
                         installerProcess =
                             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, installer);
                         installerCommand = CommandLineOf(installer);
                     }
                 }
-                return installer != 0 || ended || MessageShown(setup_);
+                return installer != 0 || HasEnded(setup_) || MessageShown(setup_);
             },
             kExitWait);
         attack.Stop();
@@ -199,6 +203,7 @@ protected:
         SCOPED_TRACE("installed in " + folder);
         ExpectManifestInstalled(folder, '0', 0);
         ExpectRegistration(folder, before);
+        *installerRan = installer != 0;
         return package;
     }
 };
@@ -215,20 +220,24 @@ TEST_F(SpeechModuleScenario, EachRunWritesThePackageIntoAFolderOfItsOwnThatNobod
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
 
     std::string first, second;
+    bool firstStarted = false, secondStarted = false;
     {
         SCOPED_TRACE("first run");
-        first = InstallAndAcceptTheSpeechModule(Folder("speech one", false));
+        first = InstallAndAcceptTheSpeechModule(Folder("speech one", false), &firstStarted);
     }
     {
         SCOPED_TRACE("second run");
-        second = InstallAndAcceptTheSpeechModule(Folder("speech two", false));
+        second = InstallAndAcceptTheSpeechModule(Folder("speech two", false), &secondStarted);
     }
     CloseHandle(held);
 
     EXPECT_FALSE(first.empty() || second.empty());
     EXPECT_NE(first.substr(0, first.rfind('\\')), second.substr(0, second.rfind('\\')))
         << "two runs wrote into one folder";
-    EXPECT_EQ(2u, SpeechPackageFolders().size());
+    // A package the installer was started on stays for it; a refused one is taken away
+    // (what the second program moved aside is its own).
+    EXPECT_EQ(firstStarted, FileExists(first)) << first;
+    EXPECT_EQ(secondStarted, FileExists(second)) << second;
     EXPECT_TRUE(ReadWholeFile(OldSpeechPackagePath()) == planted) << "the file at the old name was overwritten";
 }
 
