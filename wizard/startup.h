@@ -29,8 +29,9 @@ int ChineseVariantOf(UINT codePage, LANGID language);
 void DetectSystemChineseVariant(void);
 
 /* Enter presses the focused push button, and means Next everywhere else: posts the
-   command to the main window. Returns 1 when the key should still reach the dialog
-   manager, 0 when it is used up. */
+   command to the main window; in an open drop-down list it is the list's own, and only
+   closes it. Returns 1 when the key should still reach the dialog manager, 0 when it is
+   used up. */
 int RouteEnterKey(HWND mainWindow);
 
 /* One message of the main loop: Enter routing, then the dialog manager or dispatch. */
