@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 // Text in the system's code page, widened.
@@ -49,5 +50,52 @@ inline void RemoveWideFolder(const std::wstring &folder)
     }
     RemoveDirectoryW(folder.c_str());
 }
+
+// A text value of the registry set to a wide path for a test (a user's shell folder, the
+// temporary folder), and given back as it was when the test is done with it.
+class RedirectedValue {
+public:
+    RedirectedValue(HKEY root, const wchar_t *key, const wchar_t *name, const std::wstring &path) : name_(name)
+    {
+        if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_READ | KEY_SET_VALUE, nullptr, &key_, nullptr) !=
+            ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof saved_ - sizeof(WCHAR);
+        had_ = RegQueryValueExW(key_, name, nullptr, &type_, reinterpret_cast<BYTE *>(saved_), &size) == ERROR_SUCCESS;
+        Set(REG_EXPAND_SZ, path.c_str());
+    }
+    ~RedirectedValue()
+    {
+        if (!key_)
+            return;
+        if (had_)
+            Set(type_, saved_);
+        else
+            RegDeleteValueW(key_, name_.c_str());
+        RegCloseKey(key_);
+    }
+    RedirectedValue(const RedirectedValue &) = delete;
+    RedirectedValue &operator=(const RedirectedValue &) = delete;
+    bool Redirected() const { return key_ != nullptr; }
+
+private:
+    void Set(DWORD type, const wchar_t *text)
+    {
+        RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE *>(text),
+                       DWORD((wcslen(text) + 1) * sizeof(WCHAR)));
+    }
+
+    HKEY key_ = nullptr;
+    std::wstring name_;
+    bool had_ = false;
+    DWORD type_ = REG_SZ;
+    wchar_t saved_[MAX_PATH + 1] = L"";
+};
+
+// The key of the user's (HKEY_CURRENT_USER) or the machine's common (HKEY_LOCAL_MACHINE)
+// shell folders.
+const wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 #endif

@@ -5,15 +5,14 @@
 // installed-apps entry names, waited for as a process and nothing more, takes everything
 // back.
 #include <windows.h>
-#include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "install/manifest.h"
 #include "install/payload_limits.h"
+#include "install/shortcut_reader.h"
 #include "installed_apps_entry.h"
 #include "support/file_reading.h"
 #include "test_folder.h"
@@ -21,8 +20,6 @@
 #include "wide_paths.h"
 
 namespace {
-
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // The folders of pattern in folder, by their full paths.
 std::vector<std::wstring> FoldersIn(const std::wstring &folder, const wchar_t *pattern)
@@ -40,71 +37,6 @@ std::vector<std::wstring> FoldersIn(const std::wstring &folder, const wchar_t *p
     return folders;
 }
 
-// The target of a link, read through the shell's wide link object; empty when it can't be.
-std::wstring LinkTarget(const std::wstring &link)
-{
-    std::wstring target;
-    CoInitialize(nullptr);
-    IShellLinkW *shell = nullptr;
-    IPersistFile *file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void **>(&shell)))) {
-        WCHAR path[MAX_PATH] = L"";
-        if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
-                SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
-                target = path;
-            file->Release();
-        }
-        shell->Release();
-    }
-    CoUninitialize();
-    return target;
-}
-
-// A registry text value set for the scenario and given back as it was afterwards.
-struct SavedValue {
-    HKEY root = nullptr;
-    std::string key, name;
-    bool existed = false;
-    std::vector<BYTE> data;
-    DWORD type = 0;
-};
-
-SavedValue SetWideValue(HKEY root, const char *key, const char *name, const std::wstring &value)
-{
-    SavedValue saved;
-    saved.root = root;
-    saved.key = key;
-    saved.name = name;
-    HKEY opened;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
-        return saved;
-    DWORD size = 0;
-    if (RegQueryValueExA(opened, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
-        saved.existed = true;
-        saved.data.resize(size);
-        RegQueryValueExA(opened, name, nullptr, &saved.type, saved.data.data(), &size);
-    }
-    std::wstring wideName = Wide(name);
-    RegSetValueExW(opened, wideName.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                   DWORD((value.size() + 1) * sizeof(WCHAR)));
-    RegCloseKey(opened);
-    return saved;
-}
-
-void GiveBack(const SavedValue &saved)
-{
-    HKEY opened;
-    if (RegOpenKeyExA(saved.root, saved.key.c_str(), 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
-        return;
-    if (saved.existed)
-        RegSetValueExA(opened, saved.name.c_str(), 0, saved.type, saved.data.data(), DWORD(saved.data.size()));
-    else
-        RegDeleteValueA(opened, saved.name.c_str());
-    RegCloseKey(opened);
-}
-
 class ForeignProfileScenario : public UninstallScenario {
 protected:
     void SetUp() override
@@ -116,12 +48,21 @@ protected:
              {profile_, Desktop(), profile_ + L"\\Start Menu", Programs(), Temporary(), common_, CommonDesktop(),
               common_ + L"\\Start Menu", CommonPrograms()})
             CreateDirectoryW(folder.c_str(), nullptr);
-        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, kShellFolders, "Desktop", Desktop()));
-        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, kShellFolders, "Programs", Programs()));
-        saved_.push_back(SetWideValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", CommonDesktop()));
-        saved_.push_back(SetWideValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs", CommonPrograms()));
-        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, "Environment", "TEMP", Temporary()));
-        saved_.push_back(SetWideValue(HKEY_CURRENT_USER, "Environment", "TMP", Temporary()));
+        const struct {
+            HKEY root;
+            const wchar_t *key, *name;
+            std::wstring path;
+        } redirections[] = {
+            {HKEY_CURRENT_USER, kUserShellFolders, L"Desktop", Desktop()},
+            {HKEY_CURRENT_USER, kUserShellFolders, L"Programs", Programs()},
+            {HKEY_LOCAL_MACHINE, kUserShellFolders, L"Common Desktop", CommonDesktop()},
+            {HKEY_LOCAL_MACHINE, kUserShellFolders, L"Common Programs", CommonPrograms()},
+            {HKEY_CURRENT_USER, L"Environment", L"TEMP", Temporary()},
+            {HKEY_CURRENT_USER, L"Environment", L"TMP", Temporary()},
+        };
+        for (const auto &redirection : redirections)
+            redirected_.emplace_back(
+                new RedirectedValue(redirection.root, redirection.key, redirection.name, redirection.path));
         // The program inherits the driver's environment, as it would the user's.
         for (const wchar_t *name : {L"TEMP", L"TMP"}) {
             WCHAR value[MAX_PATH] = L"";
@@ -136,8 +77,7 @@ protected:
         const wchar_t *names[] = {L"TEMP", L"TMP"};
         for (size_t i = 0; i < environment_.size(); ++i)
             SetEnvironmentVariableW(names[i], environment_[i].empty() ? nullptr : environment_[i].c_str());
-        for (const SavedValue &saved : saved_)
-            GiveBack(saved);
+        redirected_.clear();
         RemoveWideFolder(profile_);
         RemoveWideFolder(common_);
     }
@@ -160,7 +100,7 @@ protected:
     }
 
     std::wstring profile_, common_;
-    std::vector<SavedValue> saved_;
+    std::vector<std::unique_ptr<RedirectedValue>> redirected_;
     std::vector<std::wstring> environment_;
 };
 
@@ -196,7 +136,7 @@ TEST_F(ForeignProfileScenario, EveryLinkAndTheSpeechPackageAndAnUninstallThatCan
     // The install is for every user of the machine: its links are in the common folders,
     // none in the user's own, each leading into the install folder.
     for (const std::wstring &link : Links(CommonPrograms(), CommonDesktop()))
-        EXPECT_EQ(Wide(folder), LinkTarget(link).substr(0, folder.size())) << Utf8(link);
+        EXPECT_EQ(Wide(folder), ReadShortcutW(link).target.substr(0, folder.size())) << Utf8(link);
     for (const std::wstring &link : Links(Programs(), Desktop()))
         EXPECT_FALSE(WideExists(link)) << Utf8(link);
 

@@ -232,38 +232,20 @@ protected:
         GetTempPathW(MAX_PATH, temporary);
         chineseProfile_ = std::wstring(temporary) + L"张伟-" + std::to_wstring(GetCurrentProcessId());
         chinesePrograms_ = chineseProfile_ + L"\\Programs";
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_READ | KEY_SET_VALUE, &folders_));
-        DWORD size = sizeof saved_;
-        hadValue_ = RegQueryValueExW(folders_, L"Programs", nullptr, nullptr, reinterpret_cast<BYTE *>(saved_),
-                                     &size) == ERROR_SUCCESS;
-        SetProgramsFolder(chinesePrograms_);
+        redirected_.reset(new RedirectedValue(HKEY_CURRENT_USER, kUserShellFolders, L"Programs", chinesePrograms_));
+        ASSERT_TRUE(redirected_->Redirected());
         ASSERT_TRUE(CreateDirectoryW(chineseProfile_.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW(chinesePrograms_.c_str(), nullptr));
         chineseGroup_ = chinesePrograms_ + L"\\Tovra Smart Editor";
     }
     void TearDown() override
     {
-        if (hadValue_)
-            SetProgramsFolder(saved_);
-        else
-            RegDeleteValueW(folders_, L"Programs");
-        RegCloseKey(folders_);
+        redirected_.reset();
         RemoveWideFolder(chineseProfile_);
         ShortcutsTest::TearDown();
     }
-    void SetProgramsFolder(const std::wstring &path)
-    {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(folders_, L"Programs", 0, REG_EXPAND_SZ,
-                                                reinterpret_cast<const BYTE *>(path.c_str()),
-                                                DWORD((path.size() + 1) * sizeof(WCHAR))));
-    }
 
-    static constexpr const WCHAR *kUserShellFolders =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    HKEY folders_ = nullptr;
-    bool hadValue_ = false;
-    WCHAR saved_[MAX_PATH] = L"";
+    std::unique_ptr<RedirectedValue> redirected_;
     std::wstring chineseProfile_, chinesePrograms_, chineseGroup_;
 };
 
