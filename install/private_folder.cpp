@@ -96,6 +96,22 @@ HANDLE KeepWrittenFile(const WCHAR *path, const void *data, DWORD length)
     return kept;
 }
 
+HANDLE KeepPrivateFile(const WCHAR *parent, const WCHAR *prefix, const WCHAR *name, const void *data, DWORD length,
+                       WCHAR *path)
+{
+    WCHAR folder[kPathBytes];
+    if (!MakePrivateFolder(parent, prefix, folder))
+        return INVALID_HANDLE_VALUE;
+    int written = swprintf(path, kPathBytes, L"%ls\\%ls", folder, name);
+    HANDLE kept = written > 0 && written < kPathBytes ? WriteAndKeepFile(path, data, length) : INVALID_HANDLE_VALUE;
+    if (kept == INVALID_HANDLE_VALUE) {
+        if (written > 0 && written < kPathBytes)
+            DeleteFileW(path);
+        RemoveDirectoryW(folder);
+    }
+    return kept;
+}
+
 HANDLE WriteAndKeepFile(const WCHAR *path, const void *data, DWORD length)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -28,4 +28,11 @@ HANDLE WriteAndKeepFile(const WCHAR *path, const void *data, DWORD length);
    else INVALID_HANDLE_VALUE. */
 HANDLE KeepWrittenFile(const WCHAR *path, const void *data, DWORD length);
 
+/* MakePrivateFolder in parent, then WriteAndKeepFile of data as name in it; the path of
+   the file into path (kPathBytes units). On any failure INVALID_HANDLE_VALUE, and the
+   file and the folder taken away again (a file another program moved aside stays, and
+   with it the folder). */
+HANDLE KeepPrivateFile(const WCHAR *parent, const WCHAR *prefix, const WCHAR *name, const void *data, DWORD length,
+                       WCHAR *path);
+
 #endif

@@ -330,28 +330,33 @@ static int InOtherPlace(const OtherPlaces *places, const WCHAR *path)
     return 0;
 }
 
-/* Whether the link at linkPath leads into the install folder: another install may have
-   saved its own under the same name since. */
-static int LeadsIntoInstallFolder(const WCHAR *linkPath)
+int ReadLinkTarget(const WCHAR *linkPath, char *target)
 {
     IShellLinkW *link = nullptr;
     IPersistFile *file = nullptr;
     WCHAR wide[kPathBytes];
-    char target[kPathBytes];
-    int leads = 0;
+    int read = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void **>(&link)))) {
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            /* A target the code page can't spell is none of the install folder's, which is
-               text in that code page. */
-            leads = SUCCEEDED(file->Load(linkPath, STGM_READ)) &&
-                    SUCCEEDED(link->GetPath(wide, kPathBytes, nullptr, SLGP_RAWPATH)) &&
-                    NarrowText(wide, CP_ACP, target, kPathBytes) && NamesFolder(target, gInstallFolder);
+            read = SUCCEEDED(file->Load(linkPath, STGM_READ)) &&
+                   SUCCEEDED(link->GetPath(wide, kPathBytes, nullptr, SLGP_RAWPATH)) &&
+                   NarrowText(wide, CP_ACP, target, kPathBytes);
             file->Release();
         }
         link->Release();
     }
-    return leads;
+    if (!read)
+        target[0] = '\0';
+    return read;
+}
+
+/* Whether the link at linkPath leads into the install folder: another install may have
+   saved its own under the same name since. */
+static int LeadsIntoInstallFolder(const WCHAR *linkPath)
+{
+    char target[kPathBytes];
+    return ReadLinkTarget(linkPath, target) && NamesFolder(target, gInstallFolder);
 }
 
 /* The record lists its links before its folders, so a group is empty, when it is, by the

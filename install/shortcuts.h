@@ -36,6 +36,12 @@ int LinkFolderLookup(WCHAR *path, int place, int scope);
 int MakeShortcutW(const WCHAR *target, const WCHAR *linkPath, const WCHAR *description);
 int MakeShortcut(const char *target, const char *linkPath, const char *description);
 
+/* The target of the shell link at linkPath as the system's code page spells it, into
+   target (kPathBytes); 0, target empty, when it can't be read or spelled: a target the
+   code page can't spell lies in no install folder, which is text in that code page. COM
+   is the caller's. */
+int ReadLinkTarget(const WCHAR *linkPath, char *target);
+
 /* A desktop shortcut to a file of the install folder; failures are silent. */
 void MakeDesktopShortcut(const char *executableFileName, const char *shortcutName);
 

@@ -192,20 +192,15 @@ static HANDLE MakeKeptCopy(const WCHAR *self, WCHAR *copy, WCHAR *folder)
 {
     WCHAR temporary[kPathBytes];
     DWORD length = 0;
-    if (!FindTemporaryFolder(temporary) || !MakePrivateFolder(temporary, kPrivateFolderPrefix, folder))
-        return INVALID_HANDLE_VALUE;
     const WCHAR *name = wcsrchr(self, L'\\');
-    void *bytes = ReadOwnFile(self, &length);
-    HANDLE kept = INVALID_HANDLE_VALUE;
-    int written = swprintf(copy, kPathBytes, L"%ls%ls", folder, name ? name : L"\\uninstall.exe");
-    if (bytes && written > 0 && written < kPathBytes)
-        kept = WriteAndKeepFile(copy, bytes, length);
+    void *bytes = FindTemporaryFolder(temporary) ? ReadOwnFile(self, &length) : nullptr;
+    HANDLE kept = bytes ? KeepPrivateFile(temporary, kPrivateFolderPrefix, name ? name + 1 : L"uninstall.exe", bytes,
+                                          length, copy)
+                        : INVALID_HANDLE_VALUE;
     if (bytes)
         HeapFree(GetProcessHeap(), 0, bytes);
-    if (kept == INVALID_HANDLE_VALUE) {
-        DeleteFileW(copy);
-        RemoveDirectoryW(folder);
-    }
+    if (kept != INVALID_HANDLE_VALUE)
+        FolderOf(copy, folder);
     return kept;
 }
 

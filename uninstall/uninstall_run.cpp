@@ -1,8 +1,6 @@
 #include "uninstall/uninstall_run.h"
 
 #include <objbase.h>
-#include <shlobj.h>
-#include <shobjidl.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -13,6 +11,7 @@
 #include "install/install_record.h"
 #include "install/manifest.h"
 #include "install/payload.h"
+#include "install/shortcuts.h"
 #include "wizard/made_items.h"
 
 enum { kRecordBytesMost = 1 << 20, kRecordLineBytes = kMadeItemBytes };
@@ -119,26 +118,6 @@ static void RemoveFile(const char *folder, char *fields, UninstallOutcome *outco
     DeleteAndCount(path, outcome);
 }
 
-/* The target a shell link names, as the system's code page spells it; empty when it
-   can't be read or spelled. */
-static void LinkTarget(const WCHAR *linkPath, char *target)
-{
-    target[0] = '\0';
-    IShellLinkW *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[kPathBytes];
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void **>(&link)))) {
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            if (SUCCEEDED(file->Load(linkPath, STGM_READ)) &&
-                SUCCEEDED(link->GetPath(wide, kPathBytes, nullptr, SLGP_RAWPATH)))
-                NarrowText(wide, CP_ACP, target, kPathBytes);
-            file->Release();
-        }
-        link->Release();
-    }
-}
-
 /* A shortcut goes when it still leads into the folder: another install may have saved its
    own under the same name since. */
 static void RemoveShortcut(const char *folder, const char *utf8Path, UninstallOutcome *outcome)
@@ -148,8 +127,7 @@ static void RemoveShortcut(const char *folder, const char *utf8Path, UninstallOu
         GetFileAttributesW(linkPath) == INVALID_FILE_ATTRIBUTES)
         return;
     char target[kPathBytes];
-    LinkTarget(linkPath, target);
-    if (!NamesFolder(target, folder)) {
+    if (!ReadLinkTarget(linkPath, target) || !NamesFolder(target, folder)) {
         NoteStayedW(outcome, linkPath);
         return;
     }

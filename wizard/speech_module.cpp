@@ -1,7 +1,6 @@
 #include "wizard/speech_module.h"
 
 #include <shellapi.h>
-#include <wchar.h>
 
 #include "install/payload.h"
 #include "install/private_folder.h"
@@ -48,21 +47,9 @@ static void ReportInstallerNotStarted()
 static HANDLE WritePackage(const WCHAR *temporary, void *buffer, WCHAR *path)
 {
     unsigned long length = 0;
-    WCHAR folder[kPathBytes];
-    if (InflatePayload(IDR_SPEECH_PACKAGE, buffer, kSpeechPackageCapacity, &length) != 0 ||
-        !MakePrivateFolder(temporary, kPrivateFolderPrefix, folder))
+    if (InflatePayload(IDR_SPEECH_PACKAGE, buffer, kSpeechPackageCapacity, &length) != 0)
         return INVALID_HANDLE_VALUE;
-    int written = swprintf(path, kPathBytes, L"%ls\\%ls", folder, kPackageName);
-    if (written <= 0 || written >= kPathBytes) {
-        RemoveDirectoryW(folder);
-        return INVALID_HANDLE_VALUE;
-    }
-    HANDLE package = WriteAndKeepFile(path, buffer, length);
-    if (package == INVALID_HANDLE_VALUE) {
-        DeleteFileW(path);
-        RemoveDirectoryW(folder);
-    }
-    return package;
+    return KeepPrivateFile(temporary, kPrivateFolderPrefix, kPackageName, buffer, length, path);
 }
 
 void OfferSpeechModule(const WCHAR *temporary)

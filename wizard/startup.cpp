@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "display/glyph_text.h"
+#include "foundation/code_page.h"
 #include "install/payload.h"
 #include "install/payload_index.h"
 #include "wizard/message_dialog.h"
@@ -40,9 +41,9 @@ int ChineseVariantOf(UINT codePage, LANGID language)
     if (PRIMARYLANGID(language) != LANG_CHINESE)
         return 0;
     switch (codePage) {
-    case 936:
+    case kCodePageGbk:
         return 1;
-    case 950:
+    case kCodePageBig5:
         return 2;
     }
     return 0;
